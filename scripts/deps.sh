@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running or testing needs,
+# only those that are missing. Usage: deps.sh run|test
+set -euo pipefail
+
+run_packages=(
+  cmake g++ make
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
+  qt6-translations-l10n fonts-noto-cjk
+  qt6-qpa-plugins
+)
+test_packages=(
+  "${run_packages[@]}"
+  googletest libgtest-dev
+  xvfb xdotool x11-utils imagemagick
+)
+
+case "${1:-}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
