@@ -1,0 +1,18 @@
+#pragma once
+
+namespace varno::platform {
+
+class SettingsStore;
+class ColourChooser;
+class MessageBox;
+
+// What the windows are given of the platform; the program owns the real
+// ones, tests hand in fakes.
+struct Services {
+    SettingsStore* settings = nullptr;
+    ColourChooser* commonDialog1 = nullptr;
+    ColourChooser* commonDialog2 = nullptr;
+    MessageBox* messageBox = nullptr;
+};
+
+}  // namespace varno::platform
