@@ -79,7 +79,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QString::fromUtf8(varno::kAppTitle));
     QApplication::setApplicationVersion(QString::fromUtf8(varno::kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("jp.zoruteka.varno"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varno.png")));
+    QIcon icon(QStringLiteral(":/icons/varno.svg"));
+    icon.addFile(QStringLiteral(":/icons/varno.png"), QSize(32, 32));
+    QApplication::setWindowIcon(icon);
     UseJapanese(app);
     CloseOnTerminationSignals(app);
 
