@@ -1,0 +1,468 @@
+#!/usr/bin/env python3
+"""Measures the blinking surface from outside the program: flip intervals seen
+on the display server, CPU of the program and of the X server, memory,
+start-up time and idle wake-ups. Start it through bench/run.sh."""
+
+import argparse
+import json
+import math
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+SETTLE_S = 1.0         # the pixel must hold this long before the first frame counts as shown
+IDLE_SETTLE_S = 1.0    # let the stop click's own events die down before counting wake-ups
+IDLE_S = 5.0
+
+
+def now_ns():
+    return time.monotonic_ns()  # CLOCK_MONOTONIC, the clock the sampler stamps with
+
+
+# ---------------------------------------------------------------- processes
+
+def start_xvfb(size):
+    r, w = os.pipe()
+    proc = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{size[0]}x{size[1]}x24",
+         "-dpi", "96", "-nolisten", "tcp", "-noreset", "-s", "0"],
+        pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(w)
+    with os.fdopen(r) as f:
+        number = f.readline().strip()
+    if not number:
+        proc.kill()
+        raise RuntimeError("Xvfb did not start")
+    return proc, ":" + number
+
+
+class Sampler:
+    """The pixel sampler, read live so the driver can wait for what it shows."""
+
+    def __init__(self, probe, env, x, y, every_us):
+        self.proc = subprocess.Popen([probe, str(x), str(y), "3600", str(every_us)],
+                                     env=env, stdout=subprocess.PIPE, text=True)
+        self.changes = []  # (t_ns, pixel)
+        self.samples = 0
+        self.max_gap_ns = 0
+        self.lock = threading.Lock()
+        if self.proc.stdout.readline().strip() != "ready":
+            raise RuntimeError("sampler did not start")
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            if line.startswith("#"):
+                parts = line.split()
+                self.samples, self.max_gap_ns = int(parts[2]), int(parts[4])
+                continue
+            t, pixel = line.split()
+            with self.lock:
+                self.changes.append((int(t), int(pixel, 16)))
+
+    def snapshot(self):
+        with self.lock:
+            return list(self.changes)
+
+    def stop(self):
+        self.proc.send_signal(signal.SIGTERM)
+        self.proc.wait(timeout=10)
+        self.thread.join(timeout=10)
+        return self.snapshot()
+
+    def wait_until(self, predicate, timeout_s):
+        end = time.monotonic() + timeout_s
+        while time.monotonic() < end:
+            if predicate(self.snapshot()):
+                return True
+            time.sleep(0.01)
+        return False
+
+
+def descendants(pid):
+    """pid and every process below it (the browser runs several)."""
+    children = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        ppid = int(stat[stat.rindex(")") + 2:].split()[1])
+        children.setdefault(ppid, []).append(int(entry))
+    found, todo = [], [pid]
+    while todo:
+        p = todo.pop()
+        found.append(p)
+        todo.extend(children.get(p, []))
+    return found
+
+
+def tasks(pids):
+    for pid in pids:
+        try:
+            for tid in os.listdir(f"/proc/{pid}/task"):
+                yield pid, tid
+        except OSError:
+            pass
+
+
+def cpu_ns(pids):
+    """Run time of every thread, from the scheduler's own nanosecond account."""
+    total = 0
+    for pid, tid in tasks(pids):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+                total += int(f.read().split()[0])
+        except OSError:
+            pass
+    return total
+
+
+def context_switches(pids):
+    total = 0
+    for pid, tid in tasks(pids):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/status") as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        total += int(line.split()[1])
+        except OSError:
+            pass
+    return total
+
+
+def rss_kib(pids):
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/status") as f:
+                for line in f:
+                    if line.startswith("VmRSS:"):
+                        total += int(line.split()[1])
+        except OSError:
+            pass
+    return total
+
+
+def count_timer_arms(pids, seconds):
+    """Timers the program's threads arm (a poll or sleep with a timeout arms
+    one); None where perf or its tracepoints are not available."""
+    if not shutil.which("perf"):
+        return None
+    try:
+        out = subprocess.run(
+            ["perf", "stat", "-x,", "-e", "timer:hrtimer_start", "-p", ",".join(map(str, pids)),
+             "--", "sleep", str(seconds)],
+            capture_output=True, text=True, timeout=seconds + 20)
+    except (OSError, subprocess.TimeoutExpired):
+        return None
+    for line in out.stderr.splitlines():
+        fields = line.split(",")
+        if len(fields) > 2 and fields[2] == "timer:hrtimer_start":
+            if fields[0] == "<not counted>":
+                return 0  # no thread ran at all while counting
+            try:
+                return int(fields[0])
+            except ValueError:
+                return None
+    return None
+
+
+def xdotool(env, *args):
+    subprocess.run(["xdotool", *args], env=env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+# ---------------------------------------------------------------- one case
+
+def write_settings(config_home, size):
+    # No window manager runs on the benchmark's display, so nothing maximises
+    # the window: restored bounds of the whole screen (in twips at 96 DPI)
+    # give the same client area a maximised window would have.
+    conf = Path(config_home) / "ゾルテカ.conf"
+    conf.write_text("[Settings]\nMainLeft=0\nMainTop=0\n"
+                    f"MainWidth={size[0] * 15}\nMainHeight={size[1] * 15}\n", encoding="utf-8")
+
+
+def settled(changes, since_ns, hold_ns):
+    after = [c for c in changes if c[0] >= since_ns]
+    return bool(after) and now_ns() - after[-1][0] >= hold_ns
+
+
+def set_period_with_scroll_bar(env, args):
+    # The period follows the scroll bar only once the user moves it: one step
+    # right and one step back leaves the bar, and now the period, at 50.
+    xdotool(env, "mousemove", str(args.arrow_right[0]), str(args.arrow_right[1]), "click", "1")
+    time.sleep(0.2)
+    xdotool(env, "mousemove", str(args.arrow_left[0]), str(args.arrow_left[1]), "click", "1")
+    time.sleep(0.2)
+
+
+def run_case(args, mode, size, period_ms):
+    xvfb, display = start_xvfb(size)
+    tmp = Path(tempfile.mkdtemp(prefix="varno-bench-"))
+    (tmp / "config").mkdir()
+    (tmp / "dirs").mkdir()
+    env = dict(os.environ, DISPLAY=display, XDG_CONFIG_HOME=str(tmp / "config"),
+               XDG_CONFIG_DIRS=str(tmp / "dirs"), QT_QPA_PLATFORM="xcb")
+    env.pop("WAYLAND_DISPLAY", None)
+    env.pop("VARNO_SURFACE", None)
+    x, y = size[0] // 2, size[1] * 2 // 3
+    result = {"mode": mode, "size": list(size), "period_ms": period_ms}
+    sampler = app = None
+    try:
+        sampler = Sampler(args.probe, env, x, y, args.every_us)
+        if mode == "browser":
+            (tmp / "browser").mkdir()
+            shutil.copy(HERE / "peer.html", tmp / "peer.html")
+            cmd = [args.browser, "--no-sandbox", "--disable-gpu", "--no-first-run",
+                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                   "--noerrdialogs", "--password-store=basic", "--disable-features=Translate",
+                   f"--user-data-dir={tmp / 'browser'}", "--window-position=0,0",
+                   f"--window-size={size[0]},{size[1]}", "--kiosk",
+                   f"file://{tmp / 'peer.html'}?period={period_ms}"]
+        else:
+            write_settings(tmp / "config", size)
+            cmd = [args.varno]
+            if mode == "raster":
+                env["VARNO_SURFACE"] = "raster"
+        t_exec = now_ns()
+        app = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not sampler.wait_until(lambda ch: settled(ch, t_exec, int(SETTLE_S * 1e9)), 60):
+            raise RuntimeError("the window never settled")
+        changes = sampler.snapshot()
+        shown = changes[-1][1]
+        first = next(t for t, p in changes if t >= t_exec and p == shown)
+        result["first_frame_ms"] = (first - t_exec) / 1e6
+        result["initial_pixel"] = f"{shown:06x}"
+
+        if period_ms != 20 and mode != "browser":
+            set_period_with_scroll_bar(env, args)
+
+        pids = [app.pid] if mode != "browser" else descendants(app.pid)
+        t_click = now_ns()
+        xdotool(env, "mousemove", str(x), str(y), "click", "1")
+        if not sampler.wait_until(lambda ch: any(t > t_click for t, _ in ch), 5):
+            raise RuntimeError("no flip after the click")
+        time.sleep(0.5)
+        if mode == "browser":
+            pids = descendants(app.pid)
+        cpu0, x0, t0 = cpu_ns(pids), cpu_ns([xvfb.pid]), now_ns()
+        time.sleep(args.seconds)
+        cpu1, x1, t1 = cpu_ns(pids), cpu_ns([xvfb.pid]), now_ns()
+        result["rss_mib"] = rss_kib(pids) / 1024
+        result["cpu_pct"] = 100 * (cpu1 - cpu0) / (t1 - t0)
+        result["x_cpu_pct"] = 100 * (x1 - x0) / (t1 - t0)
+        t_stop = now_ns()
+        xdotool(env, "mousemove", str(x), str(y), "click", "1")
+
+        time.sleep(IDLE_SETTLE_S)
+        cs0, xi0, ti0 = context_switches(pids), cpu_ns([xvfb.pid]), now_ns()
+        arms = count_timer_arms(pids, IDLE_S)
+        if arms is None:
+            time.sleep(IDLE_S)
+        cs1, xi1, ti1 = context_switches(pids), cpu_ns([xvfb.pid]), now_ns()
+        result["wakeups_per_s"] = (cs1 - cs0) / ((ti1 - ti0) / 1e9)
+        result["timer_arms_per_s"] = None if arms is None else arms / ((ti1 - ti0) / 1e9)
+        # The sampler's own requests cost the server the same while stopped.
+        result["x_idle_cpu_pct"] = 100 * (xi1 - xi0) / (ti1 - ti0)
+
+        changes = sampler.stop()
+        result["samples"] = sampler.samples
+        result["sampler_max_gap_ms"] = sampler.max_gap_ns / 1e6
+        flips = [t for t, _ in changes if t_click < t <= t_stop + int(period_ms * 1e6)]
+        intervals = [(b - a) / 1e6 for a, b in zip(flips, flips[1:])]
+        result["intervals_ms"] = [round(i, 3) for i in intervals]
+        result["flips"] = len(flips)
+        result["span_s"] = (flips[-1] - flips[0]) / 1e9 if flips else 0
+        steps = [round(i / period_ms) for i in intervals]
+        result["missed"] = sum(max(0, n - 1) for n in steps)
+        result["extra"] = sum(1 for n in steps if n == 0)
+        if intervals:
+            result["mean_ms"] = statistics.fmean(intervals)
+            result["sd_ms"] = statistics.pstdev(intervals)
+            result["p99_ms"] = percentile(intervals, 99)
+        flips_per_s = len(flips) / result["span_s"] if result["span_s"] else 0
+        net = result["x_cpu_pct"] - result["x_idle_cpu_pct"]
+        result["x_net_cpu_pct"] = net
+        result["x_ms_per_flip"] = net * 10 / flips_per_s if flips_per_s else None
+    except Exception as e:  # one broken case must not lose the others
+        result["error"] = str(e)
+    finally:
+        if app:
+            app.send_signal(signal.SIGTERM)
+            try:
+                app.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                app.kill()
+                app.wait()
+        if sampler and sampler.proc.poll() is None:
+            sampler.proc.kill()
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(tmp, ignore_errors=True)
+    return result
+
+
+def percentile(values, p):
+    ordered = sorted(values)
+    k = (len(ordered) - 1) * p / 100
+    lo, hi = math.floor(k), math.ceil(k)
+    return ordered[lo] + (ordered[hi] - ordered[lo]) * (k - lo)
+
+
+# ---------------------------------------------------------------- reporting
+
+LABELS = {"server": "ours (server-side)", "raster": "raster reference", "browser": "chromium peer"}
+COLOURS = {"server": "#1b7837", "raster": "#b2182b", "browser": "#2166ac"}
+
+
+def fmt(value, digits=2):
+    if value is None:
+        return "n/a"
+    return f"{value:.{digits}f}"
+
+
+def table(results):
+    head = ("| size | period | path | flips | mean ms | sd ms | p99 ms | missed | extra "
+            "| CPU % | X CPU % (net) | X ms/flip | RSS MiB | exec→frame ms | wake-ups/s stopped "
+            "| timers/s stopped |")
+    rows = [head, "|" + "---|" * (head.count("|") - 1)]
+    for r in results:
+        size = f"{r['size'][0]}×{r['size'][1]}"
+        if "error" in r:
+            rows.append(f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | failed: {r['error']} "
+                        + "| " * 12 + "|")
+            continue
+        rows.append(
+            f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | {r['flips']} | {fmt(r.get('mean_ms'), 3)} "
+            f"| {fmt(r.get('sd_ms'), 3)} | {fmt(r.get('p99_ms'))} | {r['missed']} | {r['extra']} "
+            f"| {fmt(r['cpu_pct'])} | {fmt(r['x_cpu_pct'], 1)} ({fmt(r['x_net_cpu_pct'], 1)}) "
+            f"| {fmt(r['x_ms_per_flip'])} | {fmt(r['rss_mib'], 1)} | {fmt(r['first_frame_ms'], 0)} "
+            f"| {fmt(r['wakeups_per_s'], 1)} | {fmt(r['timer_arms_per_s'], 1)} |")
+    return "\n".join(rows)
+
+
+def svg(results, path):
+    sizes = sorted({tuple(r["size"]) for r in results}, key=lambda s: s[0] * s[1])
+    periods = sorted({r["period_ms"] for r in results})
+    modes = [m for m in ("server", "raster", "browser") if any(r["mode"] == m for r in results)]
+    pw, ph, ml, mt, gap = 420, 200, 60, 50, 60
+    width = ml + len(periods) * (pw + gap)
+    height = mt + len(sizes) * (ph + gap) + 40
+    out = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
+           f'font-family="sans-serif" font-size="12">',
+           f'<rect width="{width}" height="{height}" fill="white"/>',
+           f'<text x="{ml}" y="20" font-size="15">Flip intervals seen on the X server '
+           f'(count per 0.2 ms bin, log scale; longer than 2 × period drawn in the last bin)</text>']
+    for i, (mode) in enumerate(modes):
+        lx = ml + i * 190
+        out.append(f'<rect x="{lx}" y="30" width="14" height="4" fill="{COLOURS[mode]}"/>'
+                   f'<text x="{lx + 20}" y="36">{LABELS[mode]}</text>')
+    for row, size in enumerate(sizes):
+        for col, period in enumerate(periods):
+            x0 = ml + col * (pw + gap)
+            y0 = mt + 10 + row * (ph + gap)
+            out.append(f'<rect x="{x0}" y="{y0}" width="{pw}" height="{ph}" fill="none" stroke="#888"/>')
+            out.append(f'<text x="{x0}" y="{y0 - 6}" font-weight="bold">{size[0]}×{size[1]}, '
+                       f'{period} ms</text>')
+            bins = int(2 * period / 0.2)
+            cases = [r for r in results if tuple(r["size"]) == size and r["period_ms"] == period
+                     and r.get("intervals_ms")]
+            top = 1
+            hists = {}
+            for r in cases:
+                h = [0] * bins
+                for v in r["intervals_ms"]:
+                    h[min(bins - 1, max(0, int(v / 0.2)))] += 1
+                hists[r["mode"]] = h
+                top = max(top, max(h))
+            ltop = math.log10(top + 1)
+
+            def sx(b):
+                return x0 + pw * b / bins
+
+            def sy(count):
+                return y0 + ph - ph * math.log10(count + 1) / ltop
+
+            step = 5 if period <= 20 else 10
+            for ms in range(0, 2 * period + 1, step):
+                tx = x0 + pw * ms / (2 * period)
+                out.append(f'<line x1="{tx:.1f}" y1="{y0 + ph}" x2="{tx:.1f}" y2="{y0 + ph + 4}" stroke="#888"/>'
+                           f'<text x="{tx:.1f}" y="{y0 + ph + 16}" text-anchor="middle">{ms}</text>')
+            tx = x0 + pw / 2
+            out.append(f'<line x1="{tx}" y1="{y0}" x2="{tx}" y2="{y0 + ph}" stroke="#ccc" stroke-dasharray="3,3"/>')
+            for decade in range(0, int(ltop) + 1):
+                ty = sy(10 ** decade - 1) if decade else y0 + ph
+                out.append(f'<text x="{x0 - 6}" y="{ty + 4:.1f}" text-anchor="end">{10 ** decade if decade else 0}</text>')
+            out.append(f'<text x="{x0 + pw}" y="{y0 + ph + 30}" text-anchor="end">ms</text>')
+            for n, mode in enumerate(modes):
+                if mode not in hists:
+                    continue
+                h = hists[mode]
+                pts = [f"{sx(0):.1f},{sy(0):.1f}"]
+                for b, c in enumerate(h):
+                    pts.append(f"{sx(b):.1f},{sy(c):.1f}")
+                    pts.append(f"{sx(b + 1):.1f},{sy(c):.1f}")
+                out.append(f'<polyline points="{" ".join(pts)}" fill="none" stroke="{COLOURS[mode]}" '
+                           f'stroke-width="1.2" stroke-opacity="0.85"/>')
+                r = next(r for r in cases if r["mode"] == mode)
+                out.append(f'<text x="{x0 + pw - 6}" y="{y0 + 16 + 14 * n}" text-anchor="end" '
+                           f'fill="{COLOURS[mode]}">sd {r["sd_ms"]:.2f} ms</text>')
+    out.append("</svg>")
+    Path(path).write_text("\n".join(out) + "\n")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__)
+    ap.add_argument("--varno", required=True)
+    ap.add_argument("--probe", required=True)
+    ap.add_argument("--browser", default=shutil.which("chromium"))
+    ap.add_argument("--out", default=str(HERE / "results"))
+    ap.add_argument("--sizes", default="640x480,1920x1080,3840x2160")
+    ap.add_argument("--periods", default="20,50")
+    ap.add_argument("--modes", default="server,raster,browser")
+    ap.add_argument("--seconds", type=float, default=11.0, help="running time sampled per case")
+    ap.add_argument("--every-us", type=int, default=250, help="sampling period of the pixel")
+    ap.add_argument("--arrow-right", default="138,39", help="x,y of the scroll bar's right arrow")
+    ap.add_argument("--arrow-left", default="29,39", help="x,y of the scroll bar's left arrow")
+    args = ap.parse_args()
+    args.arrow_right = [int(v) for v in args.arrow_right.split(",")]
+    args.arrow_left = [int(v) for v in args.arrow_left.split(",")]
+    modes = args.modes.split(",")
+    if "browser" in modes and not args.browser:
+        print("no chromium: the browser peer is left out", file=sys.stderr)
+        modes.remove("browser")
+    sizes = [tuple(int(v) for v in s.split("x")) for s in args.sizes.split(",")]
+    periods = [int(p) for p in args.periods.split(",")]
+
+    results = []
+    for size in sizes:
+        for period in periods:
+            for mode in modes:
+                print(f"{size[0]}x{size[1]} {period} ms {mode} ...", file=sys.stderr, flush=True)
+                results.append(run_case(args, mode, size, period))
+    out = Path(args.out)
+    out.mkdir(parents=True, exist_ok=True)
+    (out / "results.json").write_text(json.dumps(results, indent=1) + "\n")
+    text = table(results)
+    (out / "table.md").write_text(text + "\n")
+    svg(results, out / "intervals.svg")
+    print(text)
+    print(f"\nwritten: {out / 'table.md'}, {out / 'intervals.svg'}, {out / 'results.json'}")
+
+
+if __name__ == "__main__":
+    main()
