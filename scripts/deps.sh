@@ -12,7 +12,7 @@ run_packages=(
 test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick openbox
 )
 
 case "${1:-}" in

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The built program in a real X server with a window manager: a click starts
+# the blinking, another stops it, Alt+F4 and SIGTERM both save the geometry.
+# Usage: real_window_test.sh path/to/varno
+set -uo pipefail
+varno=$1
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in Xvfb xdotool import openbox; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 "$0" "$@"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"; kill $(jobs -p) 2>/dev/null' EXIT
+export XDG_CONFIG_HOME=$scratch/config XDG_CONFIG_DIRS=$scratch/etc
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS"
+conf="$XDG_CONFIG_HOME/ゾルテカ.conf"
+failures=0
+check() { if eval "$2"; then echo "ok - $1"; else echo "not ok - $1"; failures=$((failures + 1)); fi; }
+
+openbox --sm-disable >/dev/null 2>&1 &
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
+
+start_varno() {
+  "$varno" >"$scratch/out.log" 2>&1 &
+  pid=$!
+  win=$(xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+  # Wait until the window manager has maximised it.
+  for _ in $(seq 50); do
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    [ "$WIDTH" -gt 1000 ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+}
+
+start_varno
+check "window opens maximised" '[ "$WIDTH" -gt 1200 ] && [ "$HEIGHT" -gt 900 ]'
+x=$((X + WIDTH / 2)); y=$((Y + HEIGHT / 2))
+before=$(pixel $x $y)
+
+xdotool mousemove $x $y click 1
+seen=""
+for _ in $(seq 40); do seen="$seen $(pixel $x $y)"; done
+check "white shows while running" '[[ "$seen" == *"#FFFFFF"* ]]'
+check "black shows while running" '[[ "$seen" == *"#000000"* ]]'
+
+xdotool click 1
+sleep 0.2
+frozen=$(pixel $x $y)
+still=""
+for _ in $(seq 10); do still="$still $(pixel $x $y)"; done
+check "a second click freezes the colour" '[ -z "$(echo $still | tr " " "\n" | grep -v "$frozen")" ]'
+check "the frozen colour is one of the two" '[[ "$frozen" == "#FFFFFF" || "$frozen" == "#000000" ]]'
+check "the surface first showed the button face" '[[ "$before" != "#FFFFFF" && "$before" != "#000000" ]]'
+
+xdotool key --window "$win" alt+F4
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+check "Alt+F4 ends the program" '! kill -0 "$pid" 2>/dev/null'
+check "closing wrote the four keys" 'grep -q "^\[Settings\]" "$conf" && [ "$(grep -cE "^Main(Left|Top|Width|Height)=[0-9.]+$" "$conf")" = 4 ]'
+echo "settings after Alt+F4:"; sed 's/^/  /' "$conf"
+
+rm -f "$conf"
+start_varno
+kill -TERM "$pid"
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+check "SIGTERM ends the program" '! kill -0 "$pid" 2>/dev/null'
+check "SIGTERM saved the geometry too" '[ "$(grep -cE "^Main(Left|Top|Width|Height)=" "$conf" 2>/dev/null)" = 4 ]'
+
+printf 'Width=1e999\nMainWidth=abc\n[Settings]\nMainWidth=-5\nMainLeft=nan\n' >"$conf"
+start_varno
+check "bad stored values still start the program" 'kill -0 "$pid" 2>/dev/null && [ "$WIDTH" -gt 1200 ]'
+kill -INT "$pid"
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+check "SIGINT writes good values back" '[ "$(grep -cE "^Main(Left|Top|Width|Height)=-?[0-9.]+$" "$conf")" = 4 ]'
+
+[ "$failures" -eq 0 ]
