@@ -186,6 +186,16 @@ void frmAbout::LayOut()
     const auto rect = [this](const Design& d) {
         return QRect(QPoint(Px(d.left), Px(d.top)), QPoint(Px(d.right()) - 1, Px(d.bottom()) - 1));
     };
+    // Label2's design rectangle runs under the system information button;
+    // a label ends where a button beside it starts, so no text goes under it.
+    for (Placed& item : items) {
+        if (!qobject_cast<QLabel*>(item.widget))
+            continue;
+        for (const Design& button : {kCmdOK, kCmdSysInfo})
+            if (OverlapsHorizontally(item.design, button) && item.design.top < button.bottom() &&
+                button.top < item.design.bottom() && item.design.left < button.left)
+                item.design.width = std::min(item.design.width, button.left - item.design.left);
+    }
     for (Placed& item : items) {
         auto* label = qobject_cast<QLabel*>(item.widget);
         if (!label)
@@ -255,8 +265,11 @@ void frmAbout::setVisible(bool visible)
         CentreOnScreen();
     }
     QDialog::setVisible(visible);
-    if (loading)
+    if (loading) {
+        // The frame is known only once the window exists.
+        CentreOnScreen();
         cmdOK_->setFocus(Qt::ActiveWindowFocusReason);
+    }
 }
 
 void frmAbout::Form_Load()
