@@ -13,6 +13,7 @@ test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev
   xvfb xdotool x11-utils imagemagick openbox
+  desktop-file-utils appstream lintian dpkg-dev man-db
 )
 
 case "${1:-}" in
