@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "Picture1.h"
+#include "about/frmAbout.h"
 #include "app_info.h"
 #include "main_window/stored_number.h"
 #include "platform/colour_chooser.h"
@@ -272,7 +273,9 @@ void frmMain::HScroll1_Change()
 
 void frmMain::mnuHelpAbout_Click()
 {
-    // The About dialog opens here.
+    // Returns when the dialog has been closed; the main window takes no
+    // input meanwhile.
+    frmAbout::Shared(services_, this).exec();
 }
 
 }  // namespace varno
