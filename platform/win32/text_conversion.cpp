@@ -1,0 +1,72 @@
+#include "text_conversion.h"
+
+#include "windows_api.h"
+
+#include <climits>
+
+namespace varno::platform::win32 {
+
+namespace {
+
+std::optional<std::wstring> ToWide(UINT codePage, DWORD flags, std::string_view text)
+{
+    if (text.empty())
+        return std::wstring();
+    if (text.size() > INT_MAX)
+        return std::nullopt;
+    const int inLength = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, flags, text.data(), inLength, nullptr, 0);
+    if (length <= 0)
+        return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), inLength, wide.data(), length);
+    return wide;
+}
+
+std::optional<std::string> FromWide(UINT codePage, std::wstring_view text, bool exact)
+{
+    if (text.empty())
+        return std::string();
+    if (text.size() > INT_MAX)
+        return std::nullopt;
+    const int inLength = static_cast<int>(text.size());
+    // CP_UTF8 refuses the used-default-char flag, and cannot lose anything.
+    BOOL lossy = FALSE;
+    BOOL* lossyOut = exact ? &lossy : nullptr;
+    const int length =
+        WideCharToMultiByte(codePage, 0, text.data(), inLength, nullptr, 0, nullptr, lossyOut);
+    if (length <= 0 || lossy)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<std::wstring> Utf8ToWide(std::string_view text)
+{
+    return ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+}
+
+std::string WideToUtf8(std::wstring_view text)
+{
+    return FromWide(CP_UTF8, text, false).value_or(std::string());
+}
+
+std::optional<std::string> Utf8ToAnsi(std::string_view text)
+{
+    auto wide = Utf8ToWide(text);
+    if (!wide)
+        return std::nullopt;
+    return FromWide(CP_ACP, *wide, true);
+}
+
+std::string AnsiToUtf8(std::string_view bytes)
+{
+    // Bytes that are no character in the code page become its default
+    // character rather than failing the whole text.
+    return WideToUtf8(ToWide(CP_ACP, 0, bytes).value_or(std::wstring()));
+}
+
+}  // namespace varno::platform::win32

@@ -1,0 +1,35 @@
+#include "win32_launcher.h"
+
+#include "system_error_text.h"
+#include "text_conversion.h"
+#include "windows_api.h"
+
+#include <stdexcept>
+
+namespace varno::platform::win32 {
+
+void Win32Launcher::Shell(const std::string& program, int windowStyle)
+{
+    auto path = Utf8ToWide(program);
+    if (!path || path->empty())
+        throw std::runtime_error("cannot start \"" + program + "\": no program path");
+
+    // The child still parses its own command line: quoted, its first
+    // argument is the whole path. A path cannot itself hold a quote.
+    std::wstring commandLine = L"\"" + *path + L"\"";
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(path->c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        throw std::runtime_error("cannot start \"" + program + "\": " + SystemErrorText(GetLastError()));
+
+    // Nobody waits for the tool or asks how it ended.
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace varno::platform::win32
