@@ -26,7 +26,10 @@ pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | gre
 start_varno() {
   "$varno" >"$scratch/out.log" 2>&1 &
   pid=$!
-  win=$(xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+  win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+  if [ -z "$win" ]; then
+    echo "not ok - the program shows no window"; cat "$scratch/out.log"; exit 1
+  fi
   # Wait until the window manager has maximised it.
   for _ in $(seq 50); do
     eval "$(xdotool getwindowgeometry --shell "$win")"
