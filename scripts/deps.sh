@@ -14,6 +14,7 @@ test_packages=(
   googletest libgtest-dev
   xvfb xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream lintian dpkg-dev man-db
+  g++-mingw-w64-x86-64-posix wine64 locales
 )
 
 case "${1:-}" in
