@@ -8,6 +8,7 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
   qt6-translations-l10n fonts-noto-cjk
   qt6-qpa-plugins
+  pkg-config libxcb1-dev
 )
 test_packages=(
   "${run_packages[@]}"
