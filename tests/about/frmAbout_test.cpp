@@ -1,8 +1,11 @@
 #include "about/frmAbout.h"
+#include "main_window/frmMain.h"
+#include "support/fake_services.h"
 
 #include "app_info.h"
 #include "sys_info_fakes.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
@@ -276,6 +279,41 @@ TEST_F(frmAboutTest, SharedInstanceBelongsToItsOwner)
     owner.reset();  // the main window goes, the dialog with it
     QWidget next;
     EXPECT_EQ(frmAbout::Shared(services, &next).parentWidget(), &next);
+}
+
+TEST_F(frmAboutTest, HelpMenuOpensTheSharedDialogOverTheMainWindow)
+{
+    testing_support::FakeSettingsStore settings;
+    testing_support::FakeColourChooser chooser;
+    platform::Services services;
+    services.settings = &settings;
+    services.commonDialog1 = &chooser;
+    services.commonDialog2 = &chooser;
+    services.messageBox = &messages;
+    services.registry = &registry;
+    services.fileQuery = &files;
+    services.launcher = &launcher;
+    frmMain form(services);
+    form.Form_Load();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+
+    std::vector<frmAbout*> opened;
+    for (int opening = 0; opening < 2; ++opening) {
+        QTimer::singleShot(0, &form, [&] {
+            auto* dialog = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            opened.push_back(dialog);
+            EXPECT_EQ(dialog->parentWidget(), &form);
+            EXPECT_EQ(dialog->lblVersion()->text(), U("Version 1.4.0"));
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        form.helpAboutAction()->trigger();  // returns once the dialog is closed
+        ASSERT_EQ(opened.size(), static_cast<std::size_t>(opening + 1));
+        EXPECT_FALSE(opened.back()->isVisible());
+    }
+    EXPECT_EQ(opened[0], opened[1]);
 }
 
 }  // namespace

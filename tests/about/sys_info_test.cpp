@@ -32,6 +32,11 @@ struct KeyCase {
     std::string keyVal;  // KeyVal goes in as "before"
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
 class GetKeyValueCases : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(GetKeyValueCases, ReadsRendersAndAlwaysCloses)
@@ -144,6 +149,11 @@ ScriptedRegistry::Value Sz(const std::string& text)
 
 const ScriptedRegistry::Value kBinary{platform::kRegBinary, {0x2F, 0x78, 0}};
 const ScriptedRegistry::Value kExpand{platform::kRegExpandSz, {'/', 'x', 0}};
+
+void PrintTo(const Scenario& s, std::ostream* os)
+{
+    *os << s.what;
+}
 
 class StartSysInfoScenarios : public ::testing::TestWithParam<Scenario> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,6 +64,11 @@ struct ValueCase {
     Bytes data;
 };
 
+void PrintTo(const ValueCase& c, std::ostream* os)
+{
+    *os << "value " << c.name;
+}
+
 class RegValues : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(RegValues, ReadAsWritten)
@@ -101,7 +107,13 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"\"n\"=hex(0):", "n", kRegNone, Bytes{}},
         ValueCase{"\"c\"=hex:01,02,\\\n  03,04,\\\r\n  05", "c", kRegBinary, Bytes{1, 2, 3, 4, 5}},
         ValueCase{"\"c\"=hex(2):41,\\\n\t00", "c", kRegExpandSz, Bytes{0x41, 0}},
-        ValueCase{"\"later\"=\"1\"\n\"later\"=\"2\"", "later", kRegSz, Text("2")}));
+        ValueCase{"\"later\"=\"1\"\n\"later\"=\"2\"", "later", kRegSz, Text("2")}),
+    [](const auto& info) {
+        std::string name = "n" + std::to_string(info.index) + "_";
+        for (char ch : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        return name;
+    });
 
 TEST(RegText, MalformedLinesAreSkippedWithFileAndLine)
 {
