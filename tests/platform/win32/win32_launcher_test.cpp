@@ -108,10 +108,5 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"MissingFolder", L"gone\\MSINFO32.EXE", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Win32Launcher, PathThatIsNotUtf8Throws)
-{
-    EXPECT_THROW(Win32Launcher().Shell("C:\\\xff.exe", kNormalFocus), std::runtime_error);
-}
-
 }  // namespace
 }  // namespace varno::platform::win32

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -20,12 +22,6 @@ std::wstring UniqueName(const wchar_t* prefix)
 {
     return std::wstring(prefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(counter++);
-}
-
-void MakeParents(const std::wstring& path)
-{
-    for (auto at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
 }
 
 void RemoveTree(const std::wstring& path)
@@ -96,31 +92,25 @@ ScratchDir::~ScratchDir()
 std::wstring ScratchDir::MakeDir(const std::wstring& relative) const
 {
     const std::wstring path = *this / relative;
-    MakeParents(path + L"\\");
+    std::filesystem::create_directories(path);
     return path;
 }
 
 std::wstring ScratchDir::WriteFile(const std::wstring& relative, const std::string& bytes) const
 {
-    const std::wstring path = *this / relative;
-    MakeParents(path);
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot write " + Narrow(path));
-    DWORD written = 0;
-    ::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(out);
-    return path;
+    const std::filesystem::path path = *this / relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.wstring();
 }
 
 std::wstring ScratchDir::CopyMarkerTool(const std::wstring& relative) const
 {
-    const std::wstring path = *this / relative;
-    MakeParents(path);
-    if (!CopyFileW((ProgramFolder() + L"\\marker_tool.exe").c_str(), path.c_str(), FALSE))
-        throw std::runtime_error("cannot copy the marker tool to " + Narrow(path));
-    return path;
+    const std::filesystem::path path = *this / relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::filesystem::copy_file(ProgramFolder() + L"\\marker_tool.exe", path,
+                               std::filesystem::copy_options::overwrite_existing);
+    return path.wstring();
 }
 
 ScratchKey::ScratchKey() : path_(L"Software\\varno-tests\\" + UniqueName(L"key-"))
