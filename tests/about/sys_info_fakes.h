@@ -2,8 +2,8 @@
 
 #include "platform/file_query.h"
 #include "platform/launcher.h"
-#include "platform/message_box.h"
 #include "platform/registry.h"
+#include "support/fake_services.h"
 
 #include <algorithm>
 #include <map>
@@ -124,12 +124,6 @@ public:
     std::set<std::string> programs;
     std::vector<std::pair<std::string, int>> tried;
     std::vector<std::string> started;
-};
-
-class RecordingMessageBox : public platform::MessageBox {
-public:
-    void Show(const std::string& prompt, int style) override { shown.emplace_back(prompt, style); }
-    std::vector<std::pair<std::string, int>> shown;
 };
 
 }  // namespace varno::testing_support

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <optional>
 #include <stdexcept>
 
@@ -11,11 +12,22 @@ namespace {
 
 using testing_support::FakeFileQuery;
 using testing_support::FakeLauncher;
-using testing_support::RecordingMessageBox;
+using RecordingMessageBox = testing_support::FakeMessageBox;
 using testing_support::ScriptedRegistry;
 using Bytes = std::vector<unsigned char>;
 
 constexpr const char* kKey = "SOFTWARE\\Test";
+
+// The case's own words, as gtest allows them in a name.
+template <class Case>
+std::string NameOf(const ::testing::TestParamInfo<Case>& info)
+{
+    std::string name = info.param.what;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+}
 
 Bytes Filled(std::size_t size, unsigned char fill, bool endsInNul)
 {
@@ -80,13 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"multi text", ScriptedRegistry::Value{platform::kRegMultiSz, {'a', 0, 0}}, true, "before"},
         KeyCase{"qword", ScriptedRegistry::Value{platform::kRegQword, {1, 0, 0, 0, 0, 0, 0, 0}}, true, "before"},
         KeyCase{"none", ScriptedRegistry::Value{platform::kRegNone, {}}, true, "before"}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
+    NameOf<KeyCase>);
 
 TEST(GetKeyValue, MissingValueClosesTheOpenedKey)
 {
@@ -242,13 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"/opt/msinfo\\MSINFO32.EXE"}, {"/opt/msinfo\\MSINFO32.EXE"}, "", 1, {}},
         Scenario{"second place fills the buffer without an end", std::nullopt,
                  ScriptedRegistry::Value{platform::kRegSz, Filled(1024, 'x', false)}, {}, {}, "", 2, {}}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
+    NameOf<Scenario>);
 
 TEST(StartSysInfo, MalformedFileNameGivesTheMessage)
 {
