@@ -118,21 +118,6 @@ TEST(GetKeyValue, FullBufferWithoutAnEndRaisesAfterClosing)
     }
 }
 
-// Would the old mask of read-control and all six key rights still get in
-// on a registry that may only be read? It must not matter: only reading is
-// asked for.
-TEST(GetKeyValue, ReadsWhereWritingIsRefused)
-{
-    ScriptedRegistry registry;
-    registry.SetText(kKey, "V", "found");
-    platform::RegHandle handle = 0;
-    EXPECT_EQ(registry.OpenKey(platform::kHKeyLocalMachine, kKey, 0, 0x2003F, handle),
-              platform::kErrorAccessDenied);
-    std::string keyVal;
-    EXPECT_TRUE(GetKeyValue(registry, platform::kHKeyLocalMachine, kKey, "V", keyVal));
-    EXPECT_EQ(keyVal, "found");
-}
-
 // What each scenario leaves in the registry and on disk, and what should
 // come of a click.
 struct Scenario {

@@ -230,11 +230,19 @@ TEST(MachineRegistry, FirstConfigDirWithAReadableFileWins)
 
 #endif
 
-TEST(MachineRegistry, DefaultPointsAtTheInformationViewer)
+TEST(MachineRegistry, DefaultAndInstalledFilePointAtTheInformationViewer)
 {
-    const RegDocument doc = DefaultMachineRegistry();
-    EXPECT_EQ(ValueText(doc, kMsinfo, "PATH"), "/usr/bin/hardinfo");
-    EXPECT_EQ(doc.FindValue(kMsinfo, "PATH")->type, kRegSz);
+    const RegDocument builtIn = DefaultMachineRegistry();
+    EXPECT_EQ(ValueText(builtIn, kMsinfo, "PATH"), "/usr/bin/hardinfo");
+    EXPECT_EQ(builtIn.FindValue(kMsinfo, "PATH")->type, kRegSz);
+
+#ifndef _WIN32
+    std::ostringstream warnings;
+    const auto installed = ReadRegFile(VARNO_INSTALLED_REG_FILE, warnings);
+    ASSERT_TRUE(installed.has_value()) << warnings.str();
+    EXPECT_EQ(warnings.str(), "");
+    EXPECT_EQ(ValueText(*installed, kMsinfo, "PATH"), "/usr/bin/hardinfo");
+#endif
 }
 
 class FileRegistry : public ::testing::Test {
