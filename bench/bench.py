@@ -49,8 +49,9 @@ class Sampler:
 
     def __init__(self, probe, env, x, y, every_us):
         self.proc = subprocess.Popen([probe, str(x), str(y), "3600", str(every_us)],
-                                     env=env, stdout=subprocess.PIPE, text=True)
-        self.changes = []  # (t_ns, pixel)
+                                     env=env, stdout=subprocess.PIPE, text=True,
+                                     preexec_fn=sample_on_time)
+        self.changes = []  # (t_ns, previous sample's t_ns, pixel)
         self.samples = 0
         self.max_gap_ns = 0
         self.lock = threading.Lock()
@@ -65,9 +66,9 @@ class Sampler:
                 parts = line.split()
                 self.samples, self.max_gap_ns = int(parts[2]), int(parts[4])
                 continue
-            t, pixel = line.split()
+            t, before, pixel = line.split()
             with self.lock:
-                self.changes.append((int(t), int(pixel, 16)))
+                self.changes.append((int(t), int(before), int(pixel, 16)))
 
     def snapshot(self):
         with self.lock:
@@ -82,10 +83,28 @@ class Sampler:
     def wait_until(self, predicate, timeout_s):
         end = time.monotonic() + timeout_s
         while time.monotonic() < end:
-            if predicate(self.snapshot()):
+            if predicate([(t, p) for t, _, p in self.snapshot()]):
                 return True
             time.sleep(0.01)
         return False
+
+
+def sample_on_time():
+    # A busy machine must not delay the sampler's look at the screen, or its
+    # lateness would show as jitter of the program under test. Real-time
+    # priority needs root; without it the sampler runs as it is.
+    try:
+        os.sched_setscheduler(0, os.SCHED_FIFO, os.sched_param(10))
+    except (OSError, AttributeError):
+        pass
+
+
+def machine_busy():
+    """(busy, total) jiffies of all processors, from /proc/stat."""
+    with open("/proc/stat") as f:
+        fields = [int(v) for v in f.readline().split()[1:]]
+    idle = fields[3] + fields[4]
+    return sum(fields) - idle, sum(fields)
 
 
 def descendants(pid):
@@ -156,6 +175,22 @@ def rss_kib(pids):
     return total
 
 
+def pss_kib(pids):
+    """Proportional set size: pages shared between the browser's processes
+    count once in the sum, where adding up their RSS would count them again
+    for every process."""
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/smaps_rollup") as f:
+                for line in f:
+                    if line.startswith("Pss:"):
+                        total += int(line.split()[1])
+        except OSError:
+            pass
+    return total
+
+
 def count_timer_arms(pids, seconds):
     """Timers the program's threads arm (a poll or sleep with a timeout arms
     one); None where perf or its tracepoints are not available."""
@@ -210,7 +245,22 @@ def set_period_with_scroll_bar(env, args):
     time.sleep(0.2)
 
 
+def wait_for_quiet(args):
+    """Waits, up to --quiet-wait seconds, until the rest of the machine uses
+    less than --quiet-below per cent of one core; returns what it last saw."""
+    end = time.monotonic() + args.quiet_wait
+    while True:
+        b0 = machine_busy()
+        time.sleep(1.0)
+        b1 = machine_busy()
+        load = 100 * (os.cpu_count() or 1) * (b1[0] - b0[0]) / max(1, b1[1] - b0[1])
+        if load < args.quiet_below or time.monotonic() >= end:
+            return load
+        print(f"  waiting: the machine is busy ({load:.0f} % of a core)", file=sys.stderr, flush=True)
+
+
 def run_case(args, mode, size, period_ms):
+    wait_for_quiet(args)
     xvfb, display = start_xvfb(size)
     tmp = Path(tempfile.mkdtemp(prefix="varno-bench-"))
     (tmp / "config").mkdir()
@@ -242,7 +292,7 @@ def run_case(args, mode, size, period_ms):
         app = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if not sampler.wait_until(lambda ch: settled(ch, t_exec, int(SETTLE_S * 1e9)), 60):
             raise RuntimeError("the window never settled")
-        changes = sampler.snapshot()
+        changes = [(t, p) for t, _, p in sampler.snapshot()]
         shown = changes[-1][1]
         first = next(t for t, p in changes if t >= t_exec and p == shown)
         result["first_frame_ms"] = (first - t_exec) / 1e6
@@ -259,10 +309,19 @@ def run_case(args, mode, size, period_ms):
         time.sleep(0.5)
         if mode == "browser":
             pids = descendants(app.pid)
-        cpu0, x0, t0 = cpu_ns(pids), cpu_ns([xvfb.pid]), now_ns()
+        cpu0, x0, s0, m0, t0 = (cpu_ns(pids), cpu_ns([xvfb.pid]), cpu_ns([sampler.proc.pid]),
+                                machine_busy(), now_ns())
         time.sleep(args.seconds)
-        cpu1, x1, t1 = cpu_ns(pids), cpu_ns([xvfb.pid]), now_ns()
+        cpu1, x1, s1, m1, t1 = (cpu_ns(pids), cpu_ns([xvfb.pid]), cpu_ns([sampler.proc.pid]),
+                                machine_busy(), now_ns())
+        cores = os.cpu_count() or 1
+        ours = (cpu1 - cpu0) + (x1 - x0) + (s1 - s0)
+        busy = (m1[0] - m0[0]) / (m1[1] - m0[1]) * cores * (t1 - t0)
+        # What else kept the machine busy meanwhile, in per cent of one core.
+        result["other_load_pct"] = max(0.0, 100 * (busy - ours) / (t1 - t0))
+        result["sampler_cpu_pct"] = 100 * (s1 - s0) / (t1 - t0)
         result["rss_mib"] = rss_kib(pids) / 1024
+        result["pss_mib"] = pss_kib(pids) / 1024
         result["cpu_pct"] = 100 * (cpu1 - cpu0) / (t1 - t0)
         result["x_cpu_pct"] = 100 * (x1 - x0) / (t1 - t0)
         t_stop = now_ns()
@@ -282,7 +341,10 @@ def run_case(args, mode, size, period_ms):
         changes = sampler.stop()
         result["samples"] = sampler.samples
         result["sampler_max_gap_ms"] = sampler.max_gap_ns / 1e6
-        flips = [t for t, _ in changes if t_click < t <= t_stop + int(period_ms * 1e6)]
+        seen = [(t, before) for t, before, _ in changes if t_click < t <= t_stop + int(period_ms * 1e6)]
+        flips = [t for t, _ in seen]
+        # Flips the sampler saw more than 1 ms after its previous look.
+        result["flips_seen_late"] = sum(1 for t, before in seen if t - before > 1_000_000)
         intervals = [(b - a) / 1e6 for a, b in zip(flips, flips[1:])]
         result["intervals_ms"] = [round(i, 3) for i in intervals]
         result["flips"] = len(flips)
@@ -335,23 +397,31 @@ def fmt(value, digits=2):
     return f"{value:.{digits}f}"
 
 
+def memory(r):
+    # One process: its resident set. The browser's several: their PSS summed.
+    if r["mode"] == "browser":
+        return f"{fmt(r['pss_mib'], 1)} PSS"
+    return fmt(r["rss_mib"], 1)
+
+
 def table(results):
     head = ("| size | period | path | flips | mean ms | sd ms | p99 ms | missed | extra "
-            "| CPU % | X CPU % (net) | X ms/flip | RSS MiB | exec→frame ms | wake-ups/s stopped "
-            "| timers/s stopped |")
+            "| CPU % | X CPU % (net) | X ms/flip | memory MiB | exec→frame ms | wake-ups/s stopped "
+            "| timers/s stopped | other load % |")
     rows = [head, "|" + "---|" * (head.count("|") - 1)]
     for r in results:
         size = f"{r['size'][0]}×{r['size'][1]}"
         if "error" in r:
             rows.append(f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | failed: {r['error']} "
-                        + "| " * 12 + "|")
+                        + "| " * 13 + "|")
             continue
         rows.append(
             f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | {r['flips']} | {fmt(r.get('mean_ms'), 3)} "
             f"| {fmt(r.get('sd_ms'), 3)} | {fmt(r.get('p99_ms'))} | {r['missed']} | {r['extra']} "
             f"| {fmt(r['cpu_pct'])} | {fmt(r['x_cpu_pct'], 1)} ({fmt(r['x_net_cpu_pct'], 1)}) "
-            f"| {fmt(r['x_ms_per_flip'])} | {fmt(r['rss_mib'], 1)} | {fmt(r['first_frame_ms'], 0)} "
-            f"| {fmt(r['wakeups_per_s'], 1)} | {fmt(r['timer_arms_per_s'], 1)} |")
+            f"| {fmt(r['x_ms_per_flip'])} | {memory(r)} | {fmt(r['first_frame_ms'], 0)} "
+            f"| {fmt(r['wakeups_per_s'], 1)} | {fmt(r['timer_arms_per_s'], 1)} "
+            f"| {fmt(r['other_load_pct'], 0)} |")
     return "\n".join(rows)
 
 
@@ -436,6 +506,9 @@ def main():
     ap.add_argument("--modes", default="server,raster,browser")
     ap.add_argument("--seconds", type=float, default=11.0, help="running time sampled per case")
     ap.add_argument("--every-us", type=int, default=250, help="sampling period of the pixel")
+    ap.add_argument("--quiet-below", type=float, default=25,
+                    help="start a case once the machine's other load is below this (%% of a core)")
+    ap.add_argument("--quiet-wait", type=float, default=60, help="longest wait for that, in seconds")
     ap.add_argument("--arrow-right", default="138,39", help="x,y of the scroll bar's right arrow")
     ap.add_argument("--arrow-left", default="29,39", help="x,y of the scroll bar's left arrow")
     args = ap.parse_args()

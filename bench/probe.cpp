@@ -4,8 +4,9 @@
 //
 //   varno_probe X Y SECONDS [EVERY_US]
 //
-// Prints "ready" once connected, then "T_NS PIXEL" (pixel in hex) for the
-// first sample and each change, and at the end one line
+// Prints "ready" once connected, then "T_NS PREVIOUS_T_NS PIXEL" (pixel in
+// hex) for the first sample and each change: the change lies between the
+// previous reply and this one, and at the end one line
 // "# samples N max_gap_ns G" so a starved sampler shows in the figures.
 // Stops after SECONDS or on SIGTERM/SIGINT.
 
@@ -102,12 +103,14 @@ int main(int argc, char** argv)
         // The reply time is when the server had the pixel; a flip happened
         // between the previous reply and this one.
         const std::int64_t now = NowNs();
+        const std::int64_t before = last;
         ++samples;
         if (now - last > maxGap && samples > 1)
             maxGap = now - last;
         last = now;
         if (!havePrevious || pixel != previous) {
-            std::printf("%lld %06x\n", static_cast<long long>(now), pixel);
+            // The change happened after the previous reply and before this one.
+            std::printf("%lld %lld %06x\n", static_cast<long long>(now), static_cast<long long>(before), pixel);
             std::fflush(stdout);
             previous = pixel;
             havePrevious = true;

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the program and the pixel sampler, then measures the blinking surface
+# from outside on its own Xvfb: 640×480, 1920×1080 and 3840×2160, periods
+# 20 ms and 50 ms, the server-filled surface, Qt's raster painting forced with
+# VARNO_SURFACE=raster, and Debian's chromium doing the same job in a page.
+# Prints one table and writes bench/results/{table.md,intervals.svg,results.json}.
+# Arguments go to bench.py (for example --sizes 640x480 --seconds 20).
+# Not part of the tests; takes about ten minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh run
+wanted=(xvfb xdotool python3 chromium linux-perf libxcb1-dev pkg-config)
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNO_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench -j"$(nproc)" --target varno
+cmake -S bench -B build-bench/probe -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench/probe
+
+exec python3 bench/bench.py --varno build-bench/app/varno --probe build-bench/probe/varno_probe "$@"
