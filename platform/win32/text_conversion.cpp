@@ -30,15 +30,17 @@ std::optional<std::string> FromWide(UINT codePage, std::wstring_view text, bool 
     if (text.size() > INT_MAX)
         return std::nullopt;
     const int inLength = static_cast<int>(text.size());
-    // CP_UTF8 refuses the used-default-char flag, and cannot lose anything.
+    // Exact: no "best fit" either, which would quietly turn "Café" into
+    // "Cafe". CP_UTF8 refuses both flags, and cannot lose anything.
     BOOL lossy = FALSE;
     BOOL* lossyOut = exact ? &lossy : nullptr;
+    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
     const int length =
-        WideCharToMultiByte(codePage, 0, text.data(), inLength, nullptr, 0, nullptr, lossyOut);
+        WideCharToMultiByte(codePage, flags, text.data(), inLength, nullptr, 0, nullptr, lossyOut);
     if (length <= 0 || lossy)
         return std::nullopt;
     std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
     return bytes;
 }
 

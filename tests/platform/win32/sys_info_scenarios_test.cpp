@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -95,6 +97,8 @@ struct Scenario {
     std::vector<const wchar_t*> tools;  // where marker tools are put, under {dir}
     const wchar_t* launched;  // the command line's path, or null when the message is expected
 };
+
+void PrintTo(const Scenario& c, std::ostream* os) { *os << c.name; }
 
 // Both places hold usable tools in some scenarios below, so that the one
 // started shows which place was read.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <stdexcept>
 
 namespace varno::platform::win32 {
@@ -20,6 +22,8 @@ struct StartCase {
     const wchar_t* decoy;  // a program a split path would start instead, or null
     int windowStyle;
 };
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 
 class Win32LauncherStarts : public ::testing::TestWithParam<StartCase> {};
 
@@ -81,6 +85,8 @@ struct FailCase {
     const wchar_t* path;  // in the scratch folder; null for the empty path
     const char* content;  // file written there, or null for none
 };
+
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
 
 class Win32LauncherFails : public ::testing::TestWithParam<FailCase> {};
 

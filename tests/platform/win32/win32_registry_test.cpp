@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <vector>
 
@@ -51,6 +53,8 @@ struct QueryCase {
     long result;
     std::uint32_t reportedSize;
 };
+
+void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.name; }
 
 class Win32RegistryQuery : public ::testing::TestWithParam<QueryCase> {};
 
