@@ -22,7 +22,7 @@ namespace {
 
 using testing_support::FakeFileQuery;
 using testing_support::FakeLauncher;
-using RecordingMessageBox = testing_support::FakeMessageBox;
+using testing_support::RecordingMessageBox;
 using testing_support::ScriptedRegistry;
 
 QString U(const char* text)

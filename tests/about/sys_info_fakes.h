@@ -3,7 +3,7 @@
 #include "platform/file_query.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
-#include "support/fake_services.h"
+#include "../support/fake_services.h"
 
 #include <algorithm>
 #include <map>
@@ -14,6 +14,8 @@
 #include <vector>
 
 namespace varno::testing_support {
+
+using RecordingMessageBox = FakeMessageBox;
 
 // A registry whose values are set by the test and that records every open
 // and close. It has the Windows API's manners: 0 is no handle, the data

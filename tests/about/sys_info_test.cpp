@@ -12,7 +12,7 @@ namespace {
 
 using testing_support::FakeFileQuery;
 using testing_support::FakeLauncher;
-using RecordingMessageBox = testing_support::FakeMessageBox;
+using testing_support::RecordingMessageBox;
 using testing_support::ScriptedRegistry;
 using Bytes = std::vector<unsigned char>;
 
