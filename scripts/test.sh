@@ -5,5 +5,6 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh test
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j"$(nproc)"
-cd build-test
-exec ctest --output-on-failure -j"$(nproc)"
+(cd build-test && ctest --output-on-failure -j"$(nproc)")
+# The Windows side, cross-compiled and run under Wine.
+exec scripts/windows-tests.sh
