@@ -231,7 +231,7 @@ void frmAbout::LayOut()
 
     const int iconSide = Px(kIconTwips) + 2 * kIconBorder;
     picIcon_->setGeometry(Px(kPicIcon.left), Px(kPicIcon.top), iconSide, iconSide);
-    picIcon_->setPixmap(ProgramIcon().pixmap(Px(kIconTwips), Px(kIconTwips)));
+    picIcon_->setPixmap(ProgramIcon().pixmap(QSize(Px(kIconTwips), Px(kIconTwips)), devicePixelRatioF()));
 
     setFixedSize(Px(kClientWidth), Px(kClientHeight) + std::max(0, lowestPlaced - lowestDesign));
 }
