@@ -251,7 +251,18 @@ void frmAbout::CentreOnScreen()
     QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame = frameGeometry();
+    // Until the window manager has framed the dialog its frame is unknown;
+    // the owner's frame is the best guess of what it will be.
+    const auto margins = [](const QWidget* w) {
+        const QRect inner = w->geometry();
+        const QRect outer = w->frameGeometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                        outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    };
+    QMargins frameMargins = margins(this);
+    if (frameMargins.isNull() && owner && owner->isVisible())
+        frameMargins = margins(owner);
+    QRect frame = QRect(QPoint(0, 0), size()).marginsAdded(frameMargins);
     frame.moveCenter(screen->geometry().center());
     move(frame.topLeft());
 }
