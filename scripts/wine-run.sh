@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in the scratch prefix that
 # windows-tests.sh made. Refuses the user's own prefix.
 set -euo pipefail
-if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" = "$HOME/.wine" ]; then
+if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" = "${HOME:-}/.wine" ]; then
   echo "wine-run.sh: set WINEPREFIX to a scratch prefix (scripts/windows-tests.sh does)" >&2
   exit 2
 fi
