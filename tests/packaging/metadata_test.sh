@@ -46,7 +46,7 @@ metainfo)
   check "launchable is the installed desktop file" 'grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"'
   check "provides the executable" 'grep -q "<binary>$exe</binary>" "$metainfo"'
   check "release is the project version" 'grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo"'
-  check "only one release is listed as the newest" '[ "$(grep -c "<release " "$metainfo")" -ge 1 ] && [ "$(grep -o "<release version=\"[^\"]*\"" "$metainfo" | head -1)" = "<release version=\"$version\"" ]'
+  check "the newest release listed is the project version" '[ "$(grep -c "<release " "$metainfo")" -ge 1 ] && [ "$(grep -o "<release version=\"[^\"]*\"" "$metainfo" | head -1)" = "<release version=\"$version\"" ]'
   check "project licence is MIT" 'grep -q "<project_license>MIT</project_license>" "$metainfo"'
   check "Japanese name is the title" 'grep -q "<name xml:lang=\"ja\">$title</name>" "$metainfo"'
   check "summary in English and Japanese" '[ "$(grep -c "<summary" "$metainfo")" = 2 ] && grep -q "<summary xml:lang=\"ja\">" "$metainfo"'
