@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -71,8 +72,8 @@ TEST_F(VersionResource, IsJapaneseInUnicode)
 TEST_F(VersionResource, Texts)
 {
     // Major, then minor in two digits: version 1.4.0 reads "1.04".
-    const std::string minor = (kVersionMinor < 10 ? "0" : "") + std::to_string(kVersionMinor);
-    const std::string version = std::to_string(kVersionMajor) + "." + minor;
+    char version[16];
+    std::snprintf(version, sizeof version, "%d.%02d", kVersionMajor, kVersionMinor);
     ASSERT_EQ(kVersionRevision, 0) << "add the revision to the expected version text";
 
     const struct {
