@@ -4,7 +4,6 @@
 #include "platform/twips.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -73,13 +72,9 @@ bool OverlapsHorizontally(const Design& a, const Design& b)
     return a.left < b.right() && b.left < a.right();
 }
 
+// The program sets its icon on the application at start-up.
 QIcon ProgramIcon()
 {
-    if (QFile::exists(QStringLiteral(":/icons/varno.png"))) {
-        QIcon icon(QStringLiteral(":/icons/varno.svg"));
-        icon.addFile(QStringLiteral(":/icons/varno.png"), QSize(32, 32));
-        return icon;
-    }
     return QApplication::windowIcon();
 }
 

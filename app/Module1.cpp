@@ -1,26 +1,43 @@
 #include "Module1.h"
 
 #include "main_window/frmMain.h"
-#include "platform/posix_file_query.h"
 #include "platform/qt_colour_chooser.h"
-#include "platform/qt_launcher.h"
 #include "platform/qt_message_box.h"
+
+#ifdef _WIN32
+#include "platform/win32/win32_file_query.h"
+#include "platform/win32/win32_launcher.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_settings_store.h"
+#else
+#include "platform/posix_file_query.h"
+#include "platform/qt_launcher.h"
 #include "platform/qt_settings_store.h"
 #include "platform/reg_file_registry.h"
+#endif
 
 namespace varno::Module1 {
 
 namespace {
 
-// The real services live as long as the main window.
+// The real services live as long as the main window. On Windows the
+// settings, the registry and program launch are the system's own, so
+// settings an older installation left behind are found.
 struct Program {
+#ifdef _WIN32
+    platform::Win32SettingsStore settings;
+    std::unique_ptr<platform::Registry> registry = std::make_unique<platform::Win32Registry>();
+    platform::Win32FileQuery fileQuery;
+    platform::Win32Launcher launcher;
+#else
     platform::QtSettingsStore settings;
+    std::unique_ptr<platform::Registry> registry = platform::RegFileRegistry::ForThisMachine();
+    platform::PosixFileQuery fileQuery;
+    platform::QtLauncher launcher;
+#endif
     platform::QtColourChooser commonDialog1;
     platform::QtColourChooser commonDialog2;
     platform::QtMessageBox messageBox;
-    std::unique_ptr<platform::RegFileRegistry> registry = platform::RegFileRegistry::ForThisMachine();
-    platform::PosixFileQuery fileQuery;
-    platform::QtLauncher launcher;
     std::unique_ptr<frmMain> mainForm;
 };
 

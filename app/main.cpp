@@ -80,6 +80,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QString::fromUtf8(varno::kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("jp.zoruteka.varno"));
     QIcon icon(QStringLiteral(":/icons/varno.svg"));
+    // The small sizes are drawn pixel by pixel: sharper than the SVG shrunk.
+    icon.addFile(QStringLiteral(":/icons/varno-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/varno.png"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
     UseJapanese(app);
