@@ -26,7 +26,7 @@ pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | gre
 start_varno() {
   "$varno" >"$scratch/out.log" 2>&1 &
   pid=$!
-  win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+  win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
   if [ -z "$win" ]; then
     echo "not ok - the program shows no window"; cat "$scratch/out.log"; exit 1
   fi
