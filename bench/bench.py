@@ -163,33 +163,28 @@ def context_switches(pids):
     return total
 
 
-def rss_kib(pids):
+def summed_kib(pids, file, key):
     total = 0
     for pid in pids:
         try:
-            with open(f"/proc/{pid}/status") as f:
+            with open(f"/proc/{pid}/{file}") as f:
                 for line in f:
-                    if line.startswith("VmRSS:"):
+                    if line.startswith(key):
                         total += int(line.split()[1])
         except OSError:
             pass
     return total
+
+
+def rss_kib(pids):
+    return summed_kib(pids, "status", "VmRSS:")
 
 
 def pss_kib(pids):
     """Proportional set size: pages shared between the browser's processes
     count once in the sum, where adding up their RSS would count them again
     for every process."""
-    total = 0
-    for pid in pids:
-        try:
-            with open(f"/proc/{pid}/smaps_rollup") as f:
-                for line in f:
-                    if line.startswith("Pss:"):
-                        total += int(line.split()[1])
-        except OSError:
-            pass
-    return total
+    return summed_kib(pids, "smaps_rollup", "Pss:")
 
 
 def count_timer_arms(pids, seconds):
