@@ -1,101 +1,81 @@
 #pragma once
 
-#include "platform/registry.h"
+// The Win32 tests rewrite machine-wide keys and the program's own settings,
+// so they run only in the throwaway Wine prefix of windows-tests.sh, which
+// also takes away whatever they leave behind.
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/windows_api.h"
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace varno::win32_testing {
 
-// Tests that write machine-wide registry keys or the program's real per-user
-// settings run only in the throwaway Wine prefix of windows-tests.sh.
-bool InScratchPrefix();
+using platform::win32::WideToUtf8;
 
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
+inline std::wstring Widen(const std::string& utf8)
+{
+    return platform::win32::Utf8ToWide(utf8).value();
+}
 
-// The folder this test program was built into, with the helpers beside it.
-std::wstring ProgramFolder();
+// A name with a form in the ANSI code page of the run, and none in ASCII.
+inline std::wstring NonAscii()
+{
+    return GetACP() == 932 ? L"\u30c4\u30fc\u30eb" : L"Caf\u00e9";
+}
 
-// A fresh folder in the temporary folder, removed with what it holds.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
+// A new, empty folder in the temporary folder. Wine hands out process ids
+// again, so numbers are tried until the folder is a new one.
+inline std::wstring ScratchDir()
+{
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    for (int n = 0;; ++n) {
+        const std::wstring dir = temp + (L"varno-test-" + std::to_wstring(GetCurrentProcessId())) +
+                                 L"-" + std::to_wstring(n);
+        if (CreateDirectoryW(dir.c_str(), nullptr))
+            return dir;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot make a scratch folder");
+    }
+}
 
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+// A program built beside the tests.
+inline std::wstring Beside(const wchar_t* name)
+{
+    wchar_t self[MAX_PATH];
+    const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
 
-    // Each creates what is missing on the way and returns the full path.
-    std::wstring MakeDir(const std::wstring& relative) const;
-    std::wstring WriteFile(const std::wstring& relative, const std::string& bytes) const;
-    std::wstring CopyMarkerTool(const std::wstring& relative) const;
+// Runs a system tool such as reg.exe to its end; its exit code.
+inline DWORD RunTool(std::wstring commandLine)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        throw std::runtime_error("cannot run " + WideToUtf8(commandLine));
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
 
-private:
-    std::wstring path_;
-};
-
-// A fresh key below HKEY_CURRENT_USER, deleted with its subtree.
-class ScratchKey {
-public:
-    ScratchKey();
-    ~ScratchKey();
-    ScratchKey(const ScratchKey&) = delete;
-    ScratchKey& operator=(const ScratchKey&) = delete;
-
-    // Relative to HKEY_CURRENT_USER, UTF-8, as the interfaces take it.
-    std::string Path() const { return Narrow(path_); }
-
-    void SetValue(const std::wstring& subKey, const std::wstring& name, std::uint32_t type,
-                  const std::vector<unsigned char>& data) const;
-    // Through the ANSI entry point: text data are bytes in the ANSI code page.
-    void SetAnsiValue(const std::string& name, std::uint32_t type,
-                      const std::vector<unsigned char>& data) const;
-    void SetString(const std::wstring& subKey, const std::wstring& name,
-                   const std::wstring& text) const;
-
-private:
-    std::wstring path_;
-};
-
-// Runs a console program to its end; its exit code.
-unsigned long RunAndWait(const std::wstring& commandLine);
-
-// `reg.exe` with these arguments; fails the test unless it succeeds.
-void Reg(const std::wstring& arguments);
-
-// What a started marker tool wrote about its own start.
-struct MarkerReport {
-    std::wstring module;
-    std::wstring commandLine;
-    unsigned long startupFlags = 0;
-    int showWindow = -1;
-};
-
-// Makes marker tools started from this process report to it, until
-// destroyed.
-class MarkerWatch {
-public:
-    enum Hold { kEndAtOnce, kHoldUntilReleased };
-    explicit MarkerWatch(const ScratchDir& dir, Hold hold = kEndAtOnce);
-    ~MarkerWatch();
-    MarkerWatch(const MarkerWatch&) = delete;
-    MarkerWatch& operator=(const MarkerWatch&) = delete;
-
-    // Waits until a marker tool has reported. Fails the test if none does
-    // within two minutes, so a launch that never happened cannot hang CI.
-    MarkerReport Wait() const;
-
-    // Lets a held marker tool end.
-    void Release() const;
-
-private:
-    void* event_;
-    void* release_ = nullptr;
-    std::wstring file_;
+// The fixture of every test here.
+class Win32 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t value[2] = {};
+        if (GetEnvironmentVariableW(L"VARNO_SCRATCH_WINEPREFIX", value, 2) != 1 || value[0] != L'1')
+            GTEST_SKIP() << "rewrites the registry; run by scripts/windows-tests.sh";
+    }
 };
 
 }  // namespace varno::win32_testing
