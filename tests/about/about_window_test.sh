@@ -19,7 +19,8 @@ failures=0
 check() { if eval "$2"; then echo "ok - $1"; else echo "not ok - $1"; failures=$((failures + 1)); fi; }
 # Polls a condition for up to $2 seconds (20 unless given).
 wait_for() { for _ in $(seq $((${2:-20} * 10))); do eval "$1" && return 0; sleep 0.1; done; return 1; }
-active() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
+# Has the keyboard: what the window manager calls active may not have it yet.
+active() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
 windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
 about='ﾊﾞｰｼﾞｮﾝ情報 ゾルテカ'
 registry() {
@@ -30,16 +31,16 @@ registry() {
 tool="$scratch/system tools/sys info" marker="$scratch/tool ran"
 printf '#!/bin/sh\ntouch "%s"\n' "$marker" >"$tool" && chmod +x "$tool" && registry "$tool"
 
-openbox --sm-disable >/dev/null 2>&1 &
+openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
 wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window'
 "$varno" >"$scratch/out.log" 2>&1 &
 pid=$!
 # A busy machine may take its time over the first window.
-wait_for 'active ゾルテカ' 60 || { echo "not ok - the program shows no window"; cat "$scratch/out.log"; exit 1; }
+wait_for 'active ゾルテカ' 60 || { echo "not ok - the program shows no window"; cat "$scratch/out.log" "$scratch/openbox.log"; exit 1; }
 xdotool key alt+h && wait_for '[ "$(windows)" -ge 2 ]' && xdotool key a  # Help, then About
 check "Help → About opens the dialog" 'wait_for "active \"\$about\""'
 # The frame is centred, so the client area sits half a title bar low.
-eval "$(xwininfo -id "$(xdotool getactivewindow)" | sed -n 's/^ *Absolute upper-left \([XY]\): *\(-\?[0-9]*\)$/\1=\2/p
+eval "$(xwininfo -id "$(xdotool getwindowfocus)" | sed -n 's/^ *Absolute upper-left \([XY]\): *\(-\?[0-9]*\)$/\1=\2/p
   s/^ *\(Width\|Height\): *\([0-9]*\)$/\1=\2/p')"
 check "the dialog sits in the middle of the screen" \
   '[ $(( (X + Width / 2 - 640) ** 2 )) -le 16 ] && [ $(( Y + Height / 2 - 512 )) -ge 0 ] && [ $(( Y + Height / 2 - 512 )) -le 20 ]'
