@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 for tool in Xvfb xdotool xwininfo openbox; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 "$0" "$@"
+[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 -wm "$0" "$@"
 
 scratch=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -31,8 +31,6 @@ registry() {
 tool="$scratch/system tools/sys info" marker="$scratch/tool ran"
 printf '#!/bin/sh\ntouch "%s"\n' "$marker" >"$tool" && chmod +x "$tool" && registry "$tool"
 
-openbox --sm-disable >/dev/null 2>&1 &
-wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window'
 "$varno" >"$scratch/out.log" 2>&1 &
 pid=$!
 # A busy machine may take its time over the first window, and openbox may not focus it.

@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 for tool in Xvfb xdotool import openbox; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 "$0" "$@"
+[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 -wm "$0" "$@"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"; kill $(jobs -p) 2>/dev/null' EXIT
@@ -18,8 +18,6 @@ conf="$XDG_CONFIG_HOME/ゾルテカ.conf"
 failures=0
 check() { if eval "$2"; then echo "ok - $1"; else echo "not ok - $1"; failures=$((failures + 1)); fi; }
 
-openbox --sm-disable >/dev/null 2>&1 &
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
 
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
 
@@ -28,7 +26,10 @@ start_varno() {
   pid=$!
   win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
   if [ -z "$win" ]; then
-    echo "not ok - the program shows no window"; cat "$scratch/out.log"; exit 1
+    echo "not ok - the program shows no window"; cat "$scratch/out.log"
+    kill -0 "$pid" 2>/dev/null && echo "  (the program is still running)"
+    xwininfo -root -tree | sed 's/^/  /' | head -40
+    exit 1
   fi
   # Wait until the window manager has maximised it.
   for _ in $(seq 50); do
