@@ -47,9 +47,8 @@ frmMain::frmMain(const platform::Services& services, QWidget* parent)
     BuildSurface();
 
     Timer1_.setObjectName(QStringLiteral("Timer1"));
-    Timer1_.setTimerType(Qt::PreciseTimer);
     Timer1_.setInterval(kDefaultPeriodMs);
-    connect(&Timer1_, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(&Timer1_, &PeriodTimer::timeout, this, &frmMain::Timer1_Timer);
 }
 
 frmMain::~frmMain() = default;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "main_window/alternation.h"
+#include "main_window/period_timer.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
-#include <QTimer>
 
 class QAction;
 class QMenu;
@@ -48,7 +48,7 @@ public:
     QAction* viewBrowserAction() const { return mnuViewBrowser_; }
     QAction* helpAboutAction() const { return mnuHelpAbout_; }
     QMenu* viewMenu() const { return mnuView_; }
-    const QTimer& timer1() const { return Timer1_; }
+    const PeriodTimer& timer1() const { return Timer1_; }
     int timerInterval() const { return Timer1_.interval(); }
 
 protected:
@@ -74,7 +74,7 @@ private:
     QAction* mnuViewBrowser_ = nullptr;
     QMenu* mnuHelp_ = nullptr;
     QAction* mnuHelpAbout_ = nullptr;
-    QTimer Timer1_;
+    PeriodTimer Timer1_;
     bool unloaded_ = false;
 };
 
