@@ -60,13 +60,13 @@ void PeriodTimer::Arm(int milliseconds)
     const bool ticking = active_ && milliseconds > 0;
 #ifdef Q_OS_LINUX
     if (fd_ >= 0) {
-        itimerspec spec{};
+        itimerspec timing{};
         if (ticking) {
-            spec.it_interval.tv_sec = milliseconds / 1000;
-            spec.it_interval.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-            spec.it_value = spec.it_interval;
+            timing.it_interval.tv_sec = milliseconds / 1000;
+            timing.it_interval.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+            timing.it_value = timing.it_interval;
         }
-        ::timerfd_settime(fd_, 0, &spec, nullptr);
+        ::timerfd_settime(fd_, 0, &timing, nullptr);
         notifier_->setEnabled(ticking);
         return;
     }
