@@ -8,31 +8,22 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    wchar_t id[16] = {};
+    wchar_t id[16] = {}, module[MAX_PATH], temp[MAX_PATH + 1];
     GetEnvironmentVariableW(L"VARNO_MARKER", id, 16);
     const std::wstring name = L"varno-marker-" + std::wstring(id);
     // Held before telling the test, while it surely still runs.
     HANDLE test = OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(id, nullptr, 10));
-
     STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     GetStartupInfoW(&startup);
     const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
-    wchar_t module[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
-    const std::wstring report = std::wstring(module, length) + L"\n" + GetCommandLineW() + L"\n" +
-                                std::to_wstring(show);
-    wchar_t temp[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, temp);
-    HANDLE file =
-        CreateFileW((temp + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const std::wstring report = std::wstring(module, GetModuleFileNameW(nullptr, module, MAX_PATH))
+                                + L"\n" + GetCommandLineW() + L"\n" + std::to_wstring(show);
+    HANDLE file = CreateFileW((std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + name).c_str(),
+                              GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
-    WriteFile(file, report.data(), static_cast<DWORD>(report.size() * sizeof(wchar_t)), &written,
-              nullptr);
+    WriteFile(file, report.data(), DWORD(report.size() * sizeof(wchar_t)), &written, nullptr);
     CloseHandle(file);
     SetEvent(OpenEventW(EVENT_MODIFY_STATE, FALSE, (L"Local\\" + name).c_str()));
-
     // Runs on until the test ends: a launcher that waited for it would never return.
-    WaitForSingleObject(test, INFINITE);
-    return 0;
+    return int(WaitForSingleObject(test, INFINITE));
 }
