@@ -17,11 +17,7 @@ namespace varno::testing_support {
 // (key, access) and close. The data size goes in and out as in the Windows
 // API; the nth open gets the handle 0x40 + n.
 struct ScriptedRegistry : platform::Registry {
-    struct Value {
-        std::uint32_t type;
-        std::vector<unsigned char> data;
-    };
-
+    struct Value { std::uint32_t type; std::vector<unsigned char> data; };
     long OpenKey(platform::RegHandle root, const std::string& key, std::uint32_t, std::uint32_t access,
                  platform::RegHandle& handle) override
     {
@@ -37,13 +33,11 @@ struct ScriptedRegistry : platform::Registry {
         if (!named.count(name))
             return platform::kErrorFileNotFound;
         const Value& value = named[name];
+        const bool fits = value.data.size() <= size;
         type = value.type;
-        const std::uint32_t given = size;
         size = static_cast<std::uint32_t>(value.data.size());
-        if (size > given)
-            return platform::kErrorMoreData;
-        std::copy(value.data.begin(), value.data.end(), data);
-        return platform::kErrorSuccess;
+        std::copy_n(value.data.begin(), fits ? size : 0, data);
+        return fits ? platform::kErrorSuccess : platform::kErrorMoreData;
     }
     long CloseKey(platform::RegHandle handle) override
     {
@@ -58,9 +52,7 @@ struct ScriptedRegistry : platform::Registry {
 
 inline ScriptedRegistry::Value Sz(const std::string& text)
 {
-    std::vector<unsigned char> data(text.begin(), text.end());
-    data.push_back(0);
-    return {platform::kRegSz, data};
+    return {platform::kRegSz, {text.c_str(), text.c_str() + text.size() + 1}};
 }
 
 // Knows the ordinary files in `files` (attributes 0).
