@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 namespace varno::about {
 namespace {
@@ -17,12 +18,9 @@ const Value kNoNul{platform::kRegSz, std::vector<unsigned char>(1024, 'x')};
 
 TEST(GetKeyValue, ReadsRendersAndClosesOnEveryPath)
 {
-    const struct {
-        const char* what;
-        std::optional<Value> value;  // as "V"; nothing: the key is missing
-        int result;                  // -1: throws
-        std::string keyVal;          // goes in as "before"
-    } cases[] = {
+    // What, the value "V" (nothing: the key is missing), the result (-1: it
+    // throws) and what becomes of KeyVal, which goes in as "before".
+    const std::tuple<const char*, std::optional<Value>, int, std::string> cases[] = {
         {"key missing", std::nullopt, false, ""},
         {"1025 bytes: as if missing", Sz(std::string(1024, 'x')), false, ""},
         {"1024 bytes, up to the first NUL", Sz(std::string(1021, 'x') + '\0' + 'c'), true, std::string(1021, 'x')},
@@ -30,20 +28,20 @@ TEST(GetKeyValue, ReadsRendersAndClosesOnEveryPath)
         {"expandable text, like any other type", Value{platform::kRegExpandSz, {'a', 0}}, true, "before"},
         {"1024 bytes without NUL", kNoNul, -1, "before"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, value, result, after] : cases) {
+        SCOPED_TRACE(what);
         ScriptedRegistry registry;
-        if (c.value)
-            registry.values["K"]["V"] = *c.value;
+        if (value)
+            registry.values["K"]["V"] = *value;
         std::string keyVal = "before";
         const auto get = [&] { return GetKeyValue(registry, platform::kHKeyLocalMachine, "K", "V", keyVal); };
-        if (c.result < 0)
+        if (result < 0)
             EXPECT_THROW(get(), std::invalid_argument);
         else
-            EXPECT_EQ(get(), bool(c.result));
-        EXPECT_EQ(keyVal, c.keyVal);
+            EXPECT_EQ(get(), bool(result));
+        EXPECT_EQ(keyVal, after);
         EXPECT_EQ(registry.opens, (Opens{{"K", kRead}}));
-        EXPECT_EQ(registry.closes, std::vector<platform::RegHandle>{c.value ? 0x40u : 0u});
+        EXPECT_EQ(registry.closes, std::vector<platform::RegHandle>{value ? 0x40u : 0u});
     }
 }
 
@@ -53,7 +51,7 @@ TEST(StartSysInfo, LaunchesWhatTheRegistryNamesOrTellsTheUser)
     const struct {
         const char* what;
         std::optional<Value> path, folder;  // first and second place
-        std::set<std::string> files;        // exist and start
+        std::set<std::string> programs;     // exist and start
         std::optional<std::string> tried;   // the launch; the message unless it starts
     } cases[] = {
         {"first place, whole", Sz("C:\\Program Files\\i.exe"), Sz("C:\\T\\"), {"C:\\Program Files\\i.exe", kExe},
@@ -64,25 +62,25 @@ TEST(StartSysInfo, LaunchesWhatTheRegistryNamesOrTellsTheUser)
         {"both absent", {}, {}, {}, {}},
         {"first place fills the buffer: message at once", kNoNul, Sz("C:\\T\\"), {kExe}, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, path, folder, programs, tried] : cases) {
+        SCOPED_TRACE(what);
         ScriptedRegistry registry;
-        if (c.path)
-            registry.values[kSysInfoPathKey][kSysInfoPathValue] = *c.path;
-        if (c.folder)
-            registry.values[kSysInfoFolderKey][kSysInfoFolderValue] = *c.folder;
+        if (path)
+            registry.values[kSysInfoPathKey][kSysInfoPathValue] = *path;
+        if (folder)
+            registry.values[kSysInfoFolderKey][kSysInfoFolderValue] = *folder;
         FakeFileQuery files;
         FakeLauncher launcher;
-        files.files = launcher.programs = c.files;
+        files.files = launcher.programs = programs;
         FakeMessageBox messages;
         StartSysInfo({registry, files, launcher, messages});
 
-        EXPECT_EQ(launcher.tried, (c.tried ? Calls{{*c.tried, 1}} : Calls{}));  // 1: normal, activated
-        const bool started = c.tried && c.files.count(*c.tried);
+        EXPECT_EQ(launcher.tried, (tried ? Calls{{*tried, 1}} : Calls{}));  // 1: normal, activated
+        const bool started = tried && programs.count(*tried);
         EXPECT_EQ(messages.shown, (started ? Calls{} : Calls{{"現時点ではｼｽﾃﾑ情報を使用できません", 0}}));
         // The second place is read only when the first is missing.
         Opens opens{{kSysInfoPathKey, kRead}, {kSysInfoFolderKey, kRead}};
-        opens.resize(c.path ? 1 : 2);
+        opens.resize(path ? 1 : 2);
         EXPECT_EQ(registry.opens, opens);
         EXPECT_EQ(registry.closes.size(), opens.size());
     }
