@@ -3,22 +3,10 @@
 # the registry file names and the dialog stays; with a tool that is not there
 # the message box appears and OK returns to the dialog.
 # Usage: about_window_test.sh path/to/varno
-set -uo pipefail
 varno=$1
-here=$(cd "$(dirname "$0")" && pwd)
-for tool in Xvfb xdotool xwininfo openbox; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 -wm "$0" "$@"
-
-scratch=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$scratch"' EXIT
-export XDG_CONFIG_HOME=$scratch/config XDG_CONFIG_DIRS=$scratch/etc
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS/ゾルテカ" "$scratch/system tools"
-failures=0
-check() { if eval "$2"; then echo "ok - $1"; else echo "not ok - $1"; failures=$((failures + 1)); fi; }
-# Polls a condition for up to $2 seconds (20 unless given).
-wait_for() { for _ in $(seq $((${2:-20} * 10))); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+tools=xwininfo
+. "$(dirname "$0")/../support/window_test.sh" "$@"
+mkdir -p "$XDG_CONFIG_DIRS/ゾルテカ" "$scratch/system tools"
 # Has the keyboard: what the window manager calls active may not have it yet.
 active() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
 windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }

@@ -2,22 +2,10 @@
 # The built program in a real X server with a window manager: a click starts
 # the blinking, another stops it, Alt+F4 and SIGTERM both save the geometry.
 # Usage: real_window_test.sh path/to/varno
-set -uo pipefail
 varno=$1
-here=$(cd "$(dirname "$0")" && pwd)
-for tool in Xvfb xdotool import openbox; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-[ -n "${INSIDE_XVFB:-}" ] || exec env INSIDE_XVFB=1 "$here/../support/with_xvfb.sh" -s 1280x1024x24 -wm "$0" "$@"
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"; kill $(jobs -p) 2>/dev/null' EXIT
-export XDG_CONFIG_HOME=$scratch/config XDG_CONFIG_DIRS=$scratch/etc
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS"
+tools=import
+. "$(dirname "$0")/../support/window_test.sh" "$@"
 conf="$XDG_CONFIG_HOME/ゾルテカ.conf"
-failures=0
-check() { if eval "$2"; then echo "ok - $1"; else echo "not ok - $1"; failures=$((failures + 1)); fi; }
-
 
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
 
