@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the program and the pixel sampler, then measures the blinking surface
+# Builds the program and the pixel sampler, prints the heap allocations of
+# 100 flips, then measures the blinking surface
 # from outside on its own Xvfb: 640×480, 1920×1080 and 3840×2160, periods
 # 20 ms and 50 ms, the server-filled surface, Qt's raster painting forced with
 # VARNO_SURFACE=raster, and Debian's chromium doing the same job in a page.
@@ -23,9 +24,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNO_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j"$(nproc)" --target varno
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNO_BUILD_TESTS=OFF -DVARNO_BUILD_BENCH=ON >/dev/null
+cmake --build build-bench -j"$(nproc)" --target varno flip_allocations
 cmake -S bench -B build-bench/probe -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench/probe
 
-exec python3 bench/bench.py --varno build-bench/app/varno --probe build-bench/probe/varno_probe "$@"
+tests/support/with_xvfb.sh -s 1024x768x24 env QT_QPA_PLATFORM=xcb build-bench/bench/allocations/flip_allocations
+exec python3 bench/bench.py --varno build-bench/ui/qt/varno --probe build-bench/probe/varno_probe "$@"

@@ -1,24 +1,47 @@
 #pragma once
 
-namespace varno::platform {
+#include "core/system_info.h"
 
-class SettingsStore;
+#include <memory>
+
+namespace varno {
 class ColourChooser;
-class MessageBox;
-class Registry;
 class FileQuery;
 class Launcher;
+class MessageBox;
+class Registry;
+class SettingsStore;
+}  // namespace varno
 
-// What the windows are given of the platform; the program owns the real
-// ones, tests hand in fakes.
+namespace varno::platform {
+
+// What the windows are given of the system: the real services in the
+// program, fakes in tests.
 struct Services {
-    SettingsStore* settings = nullptr;
-    ColourChooser* commonDialog1 = nullptr;
-    ColourChooser* commonDialog2 = nullptr;
-    MessageBox* messageBox = nullptr;
-    Registry* registry = nullptr;
-    FileQuery* fileQuery = nullptr;
-    Launcher* launcher = nullptr;
+    SettingsStore& settings;
+    Registry& registry;
+    FileQuery& fileQuery;
+    Launcher& launcher;
+    MessageBox& messageBox;
+    ColourChooser& colourChooser;
+
+    SystemInfoServices systemInfo() const { return {registry, fileQuery, launcher, messageBox}; }
+};
+
+// The real services of the system the program is built for; the build
+// picks the one implementation.
+class SystemServices {
+public:
+    SystemServices();
+    ~SystemServices();
+    SystemServices(const SystemServices&) = delete;
+    SystemServices& operator=(const SystemServices&) = delete;
+
+    Services services();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 }  // namespace varno::platform

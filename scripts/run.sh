@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNO_BUILD_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)"
-exec build/app/varno "$@"
+exec build/ui/qt/varno "$@"

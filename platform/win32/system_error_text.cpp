@@ -1,11 +1,11 @@
 #include "system_error_text.h"
 
-#include "text_conversion.h"
-#include "windows_api.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/windows_api.h"
 
 namespace varno::platform::win32 {
 
-std::string SystemErrorText(unsigned long code)
+std::string systemErrorText(unsigned long code)
 {
     std::string text = "error " + std::to_string(code);
     wchar_t* message = nullptr;
@@ -16,7 +16,7 @@ std::string SystemErrorText(unsigned long code)
         std::wstring wide(message, length);
         while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' '))
             wide.pop_back();
-        text += ": " + WideToUtf8(wide);
+        text += ": " + wideToUtf8(wide);
     }
     LocalFree(message);
     return text;

@@ -6,6 +6,6 @@ namespace varno::platform::win32 {
 
 // "error 2: The system cannot find the file specified." for messages that
 // end up in an exception.
-std::string SystemErrorText(unsigned long code);
+std::string systemErrorText(unsigned long code);
 
 }  // namespace varno::platform::win32

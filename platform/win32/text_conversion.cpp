@@ -1,6 +1,6 @@
 #include "text_conversion.h"
 
-#include "windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <climits>
 
@@ -8,7 +8,7 @@ namespace varno::platform::win32 {
 
 namespace {
 
-std::optional<std::wstring> ToWide(UINT codePage, DWORD flags, std::string_view text)
+std::optional<std::wstring> toWide(UINT codePage, DWORD flags, std::string_view text)
 {
     if (text.empty())
         return std::wstring();
@@ -23,7 +23,7 @@ std::optional<std::wstring> ToWide(UINT codePage, DWORD flags, std::string_view 
     return wide;
 }
 
-std::optional<std::string> FromWide(UINT codePage, std::wstring_view text, bool exact)
+std::optional<std::string> fromWide(UINT codePage, std::wstring_view text, bool exact)
 {
     if (text.empty())
         return std::string();
@@ -46,29 +46,29 @@ std::optional<std::string> FromWide(UINT codePage, std::wstring_view text, bool 
 
 }  // namespace
 
-std::optional<std::wstring> Utf8ToWide(std::string_view text)
+std::optional<std::wstring> utf8ToWide(std::string_view text)
 {
-    return ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+    return toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
 }
 
-std::string WideToUtf8(std::wstring_view text)
+std::string wideToUtf8(std::wstring_view text)
 {
-    return FromWide(CP_UTF8, text, false).value_or(std::string());
+    return fromWide(CP_UTF8, text, false).value_or(std::string());
 }
 
-std::optional<std::string> Utf8ToAnsi(std::string_view text)
+std::optional<std::string> utf8ToAnsi(std::string_view text)
 {
-    auto wide = Utf8ToWide(text);
+    auto wide = utf8ToWide(text);
     if (!wide)
         return std::nullopt;
-    return FromWide(CP_ACP, *wide, true);
+    return fromWide(CP_ACP, *wide, true);
 }
 
-std::string AnsiToUtf8(std::string_view bytes)
+std::string ansiToUtf8(std::string_view bytes)
 {
     // Bytes that are no character in the code page become its default
     // character rather than failing the whole text.
-    return WideToUtf8(ToWide(CP_ACP, 0, bytes).value_or(std::wstring()));
+    return wideToUtf8(toWide(CP_ACP, 0, bytes).value_or(std::wstring()));
 }
 
 }  // namespace varno::platform::win32

@@ -1,8 +1,8 @@
 #include "win32_file_query.h"
 
-#include "system_error_text.h"
-#include "text_conversion.h"
-#include "windows_api.h"
+#include "platform/win32/system_error_text.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/windows_api.h"
 
 #include <stdexcept>
 
@@ -10,7 +10,7 @@ namespace varno::platform::win32 {
 
 namespace {
 
-bool Wanted(DWORD found, int attributes)
+bool wanted(DWORD found, int attributes)
 {
     if ((found & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & kDirDirectory))
         return false;
@@ -21,7 +21,7 @@ bool Wanted(DWORD found, int attributes)
     return true;
 }
 
-bool MeansNothingThere(DWORD error)
+bool meansNothingThere(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_NO_MORE_FILES;
@@ -29,11 +29,11 @@ bool MeansNothingThere(DWORD error)
 
 }  // namespace
 
-std::string Win32FileQuery::Dir(const std::string& path, int attributes)
+std::string Win32FileQuery::find(const std::string& path, int attributes)
 {
     if (path.empty())
         return {};
-    auto wide = Utf8ToWide(path);
+    auto wide = utf8ToWide(path);
     if (!wide || wide->find(L'\0') != std::wstring::npos)
         throw std::runtime_error("malformed path \"" + path + "\"");
 
@@ -41,14 +41,14 @@ std::string Win32FileQuery::Dir(const std::string& path, int attributes)
     HANDLE search = FindFirstFileW(wide->c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        if (MeansNothingThere(error))
+        if (meansNothingThere(error))
             return {};
-        throw std::runtime_error("cannot look for \"" + path + "\": " + SystemErrorText(error));
+        throw std::runtime_error("cannot look for \"" + path + "\": " + systemErrorText(error));
     }
     std::string name;
     do {
-        if (Wanted(found.dwFileAttributes, attributes)) {
-            name = WideToUtf8(found.cFileName);
+        if (wanted(found.dwFileAttributes, attributes)) {
+            name = wideToUtf8(found.cFileName);
             break;
         }
     } while (FindNextFileW(search, &found));

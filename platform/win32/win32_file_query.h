@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/file_query.h"
+#include "core/ports/file_query.h"
 
 namespace varno::platform::win32 {
 
@@ -10,10 +10,10 @@ inline constexpr int kDirHidden = 2;
 inline constexpr int kDirSystem = 4;
 inline constexpr int kDirDirectory = 16;
 
-class Win32FileQuery : public FileQuery {
+class Win32FileQuery final : public FileQuery {
 public:
     // `path` may hold the wildcards * and ?; the first match's name comes back.
-    std::string Dir(const std::string& path, int attributes) override;
+    std::string find(const std::string& path, int attributes) override;
 };
 
 }  // namespace varno::platform::win32

@@ -1,16 +1,16 @@
 #include "win32_launcher.h"
 
-#include "system_error_text.h"
-#include "text_conversion.h"
-#include "windows_api.h"
+#include "platform/win32/system_error_text.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/windows_api.h"
 
 #include <stdexcept>
 
 namespace varno::platform::win32 {
 
-void Win32Launcher::Shell(const std::string& program, int windowStyle)
+void Win32Launcher::start(const std::string& program, int windowStyle)
 {
-    auto path = Utf8ToWide(program);
+    auto path = utf8ToWide(program);
     if (!path || path->empty())
         throw std::runtime_error("cannot start \"" + program + "\": no program path");
 
@@ -25,7 +25,7 @@ void Win32Launcher::Shell(const std::string& program, int windowStyle)
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(path->c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process))
-        throw std::runtime_error("cannot start \"" + program + "\": " + SystemErrorText(GetLastError()));
+        throw std::runtime_error("cannot start \"" + program + "\": " + systemErrorText(GetLastError()));
 
     // Nobody waits for the tool or asks how it ended.
     CloseHandle(process.hThread);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/registry.h"
-#include "platform/settings_store.h"
+#include "core/ports/registry.h"
+#include "core/ports/settings_store.h"
 
 namespace varno::platform::win32 {
 
@@ -11,15 +11,14 @@ inline constexpr const char* kClassicSettingsBase = "Software\\VB and VBA Progra
 
 // Uses the wide-character API throughout, so an application name like the
 // program's Japanese title is stored the same under every ANSI code page.
-class Win32SettingsStore : public SettingsStore {
+class Win32SettingsStore final : public SettingsStore {
 public:
     explicit Win32SettingsStore(RegHandle root = kHKeyCurrentUser,
                                 std::string base = kClassicSettingsBase);
 
-    std::string GetSetting(const std::string& appName, const std::string& section,
-                           const std::string& key, const std::string& defaultValue) override;
-    bool SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
-                     const std::string& value) override;
+    std::string read(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& fallback) override;
+    bool write(const std::string& app, const std::string& section, const Values& values) override;
 
 private:
     RegHandle root_;

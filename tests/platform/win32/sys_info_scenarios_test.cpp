@@ -1,12 +1,12 @@
 // The system information launcher over the real Win32 services: each
 // scenario is written into the registry with regedit, as an installation
 // would leave it, and only the message box is a stand-in.
-#include "about/sys_info.h"
+#include "core/system_info.h"
 
 #include "platform/win32/win32_file_query.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_registry.h"
-#include "support/fake_services.h"
+#include "support/fakes.h"
 #include "win32_test_support.h"
 
 #include <filesystem>
@@ -14,12 +14,12 @@
 #include <iterator>
 #include <tuple>
 
-namespace varno::about {
+namespace varno {
 namespace {
 
 using namespace win32_testing;
 
-TEST_F(Win32, SysInfoStartsTheToolOrTellsTheUser)
+TEST_F(Win32, SystemInformationStartsTheToolOrTellsTheUser)
 {
     const std::wstring spaces = L"Program Files\\Common Files\\MSINFO32.EXE";
     const std::wstring na = NonAscii() + L"\\MSINFO32.EXE";
@@ -48,13 +48,13 @@ TEST_F(Win32, SysInfoStartsTheToolOrTellsTheUser)
     platform::win32::Win32Launcher launcher;
     // The system keeps handles to the machine's root key and to its error
     // texts once they are first used.
-    platform::RegHandle root = 0;
-    registry.OpenKey(platform::kHKeyLocalMachine, "SOFTWARE", 0, platform::kKeyRead, root);
-    registry.CloseKey(root);
-    EXPECT_THROW(launcher.Shell("C:\\gone.exe", platform::kNormalFocus), std::runtime_error);
+    RegHandle root = 0;
+    registry.openKey(kHKeyLocalMachine, "SOFTWARE", 0, kKeyRead, root);
+    registry.closeKey(root);
+    EXPECT_THROW(launcher.start("C:\\gone.exe", kNormalFocus), std::runtime_error);
 
     for (const auto& s : scenarios) {
-        SCOPED_TRACE(WideToUtf8(s.path + L" | " + s.folder));
+        SCOPED_TRACE(wideToUtf8(s.path + L" | " + s.folder));
         const std::wstring dir = ScratchDir();
         for (const std::wstring& tool : s.tools) {
             std::filesystem::create_directories(std::filesystem::path(dir + tool).parent_path());
@@ -83,11 +83,11 @@ TEST_F(Win32, SysInfoStartsTheToolOrTellsTheUser)
         HANDLE before = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         CloseHandle(before);
         testing_support::FakeMessageBox messageBox;
-        StartSysInfo({registry, fileQuery, launcher, messageBox});
+        launchSystemInformation({registry, fileQuery, launcher, messageBox});
         HANDLE after = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         CloseHandle(after);
         EXPECT_EQ(after, before);
-        // Shell has returned, though a started tool runs on until the test ends.
+        // The launch has returned, though a started tool runs on until the test ends.
         EXPECT_EQ(messageBox.shown.size(), s.launched.empty() ? 1u : 0u);
         if (s.launched.empty())
             continue;
@@ -97,12 +97,12 @@ TEST_F(Win32, SysInfoStartsTheToolOrTellsTheUser)
         // That very program (whose name the system tidies), the whole path
         // quoted as the only argument, in a normal activated window.
         const std::filesystem::path program = dir + s.launched;
-        EXPECT_EQ(WideToUtf8({reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2}),
-                  WideToUtf8(program.lexically_normal().wstring() + L"\n\"" + program.wstring() +
+        EXPECT_EQ(wideToUtf8({reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2}),
+                  wideToUtf8(program.lexically_normal().wstring() + L"\n\"" + program.wstring() +
                              L"\"\n1"));
     }
     CloseHandle(reported);
 }
 
 }  // namespace
-}  // namespace varno::about
+}  // namespace varno

@@ -27,18 +27,18 @@ TEST_F(Win32, RegistryReadsUpTo1024BytesWholeThroughTheAnsiCodePage)
     };
     Win32Registry registry;
     for (const auto& [name, text, result] : cases) {
-        SCOPED_TRACE(WideToUtf8(name));
+        SCOPED_TRACE(wideToUtf8(name));
         ASSERT_EQ(RunTool(L"reg.exe add " + key + L" /f /v " + name + L" /d " + text), 0);
         RegHandle handle = 0;
-        const std::string subKey = WideToUtf8(key.substr(5));
-        ASSERT_EQ(registry.OpenKey(kHKeyCurrentUser, subKey, 0, kKeyRead, handle), kErrorSuccess);
+        const std::string subKey = wideToUtf8(key.substr(5));
+        ASSERT_EQ(registry.openKey(kHKeyCurrentUser, subKey, 0, kKeyRead, handle), kErrorSuccess);
         unsigned char buffer[1024] = {};
         std::uint32_t type = 0, size = sizeof buffer;
-        EXPECT_EQ(registry.QueryValue(handle, WideToUtf8(name), type, buffer, size), result);
-        registry.CloseKey(handle);
+        EXPECT_EQ(registry.queryValue(handle, wideToUtf8(name), type, buffer, size), result);
+        registry.closeKey(handle);
         // Whole, or else the size it would take.
-        EXPECT_EQ(result ? std::to_string(size) : registry.DataToText(buffer, size),
-                  result ? std::to_string(text.size() + 1) : WideToUtf8(text) + '\0');
+        EXPECT_EQ(result ? std::to_string(size) : registry.dataToText(buffer, size),
+                  result ? std::to_string(text.size() + 1) : wideToUtf8(text) + '\0');
     }
 }
 
@@ -53,28 +53,28 @@ TEST_F(Win32, FileQueryFindsOnlyOrdinaryFiles)
         CloseHandle(CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 attributes, nullptr));
     for (const std::wstring name : {L"file", L"folder", L"hidden", L"system", L"gone\\file"})
-        EXPECT_EQ(Win32FileQuery().Dir(WideToUtf8(dir + name), 0), name == L"file" ? "file" : "")
-            << WideToUtf8(name);  // a missing folder is no error
+        EXPECT_EQ(Win32FileQuery().find(wideToUtf8(dir + name), 0), name == L"file" ? "file" : "")
+            << wideToUtf8(name);  // a missing folder is no error
 }
 
 TEST_F(Win32, SettingsRoundTripAtTheClassicPlaceAsText)
 {
     const std::wstring key = L"Software\\VB and VBA Program Settings\\" +
-                             Utf8ToWide(kAppTitle).value() + L"\\Settings";
+                             utf8ToWide(kAppTitle).value() + L"\\Settings";
     // As an older installation left it; a number of another type is no setting.
     ASSERT_EQ(RunTool(L"reg.exe add \"HKCU\\" + key + L"\" /f /v MainTop /t REG_DWORD /d 5"), 0);
     Win32SettingsStore store;
-    EXPECT_EQ(store.GetSetting(kAppTitle, "Settings", "MainTop", "1000"), "1000");
+    EXPECT_EQ(store.read(kAppTitle, "Settings", "MainTop", "1000"), "1000");
     for (const std::string& value : {std::string("-60"), std::string("色変更"), std::string(5000, '7')}) {
-        ASSERT_TRUE(store.SaveSetting(kAppTitle, "Settings", "MainTop", value));
-        EXPECT_EQ(store.GetSetting(kAppTitle, "Settings", "MainTop", ""), value);
+        ASSERT_TRUE(store.write(kAppTitle, "Settings", {{"MainTop", value}}));
+        EXPECT_EQ(store.read(kAppTitle, "Settings", "MainTop", ""), value);
         // What lies in the registry, read past the store.
         std::wstring stored(8192, L'\0');
         DWORD type = 0, size = 8192 * sizeof(wchar_t);
         ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"MainTop",
                                RRF_RT_ANY | RRF_NOEXPAND, &type, stored.data(), &size),
                   ERROR_SUCCESS);
-        EXPECT_EQ(std::pair(type, WideToUtf8(stored.c_str())), std::pair(DWORD(REG_SZ), value));
+        EXPECT_EQ(std::pair(type, wideToUtf8(stored.c_str())), std::pair(DWORD(REG_SZ), value));
     }
 }
 
@@ -100,7 +100,7 @@ TEST_F(Win32, VersionResourceIconAndSubsystem)
                                      {L"FileDescription", "ゾルテカ作成ソフトです"}}) {
         const std::wstring path = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
         ASSERT_TRUE(VerQueryValueW(block.data(), path.c_str(), &value, &length));
-        EXPECT_EQ(WideToUtf8(static_cast<const wchar_t*>(value)), text) << WideToUtf8(name);
+        EXPECT_EQ(wideToUtf8(static_cast<const wchar_t*>(value)), text) << wideToUtf8(name);
     }
 
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);

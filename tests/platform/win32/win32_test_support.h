@@ -13,7 +13,7 @@
 
 namespace varno::win32_testing {
 
-using platform::win32::WideToUtf8;
+using platform::win32::wideToUtf8;
 
 // A name with a form in the ANSI code page of the run, and none in ASCII.
 inline std::wstring NonAscii() { return GetACP() == 932 ? L"\u30c4\u30fc\u30eb" : L"Caf\u00e9"; }

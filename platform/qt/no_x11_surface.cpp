@@ -1,0 +1,18 @@
+#include "platform/x11/x11_surface.h"
+
+// Built without libxcb: Qt always paints the surface.
+namespace varno::platform {
+
+bool X11Surface::wanted()
+{
+    return false;
+}
+
+std::unique_ptr<X11Surface> X11Surface::attach(WId)
+{
+    return nullptr;
+}
+
+void X11Surface::fill(QRgb) noexcept {}
+
+}  // namespace varno::platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QRgb>
+#include <QtGui/qwindowdefs.h>
+#include <cstdint>
+#include <memory>
+
+namespace varno::platform {
+
+// Where a TrueColor visual keeps red, green and blue in a pixel value.
+struct PixelLayout {
+    std::uint32_t redMask = 0;
+    std::uint32_t greenMask = 0;
+    std::uint32_t blueMask = 0;
+    int depth = 0;
+};
+
+// The pixel value that shows `rgb` on a visual with this layout; bits of the
+// depth outside the three masks (alpha on a 32-bit visual) are set, opaque.
+std::uint32_t pixelFor(QRgb rgb, const PixelLayout& layout) noexcept;
+
+// A window whose colour the X server itself fills: one small request sets the
+// background pixel and clears the window, whatever its size. Child windows
+// (the controls) are left as they are.
+class X11Surface {
+public:
+    // Whether this process draws through X11 and nothing asks for Qt's own
+    // painting instead (VARNO_SURFACE=raster).
+    static bool wanted();
+
+    // Null when the window's visual cannot take a pixel value this way;
+    // Qt's painting is then the way.
+    static std::unique_ptr<X11Surface> attach(WId window);
+
+    void fill(QRgb rgb) noexcept;
+
+    const PixelLayout& layout() const noexcept { return layout_; }
+
+private:
+    X11Surface(void* connection, std::uint32_t window, const PixelLayout& layout);
+
+    void* connection_;  // xcb_connection_t, kept out of this header
+    std::uint32_t window_;
+    PixelLayout layout_;
+};
+
+}  // namespace varno::platform

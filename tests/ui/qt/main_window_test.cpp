@@ -1,0 +1,174 @@
+#include "support/main_window_parts.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <memory>
+
+namespace varno {
+namespace {
+
+using testing_support::MainWindowUnderTest;
+
+QString ja(const char* text) { return QString::fromUtf8(text); }
+
+class MainWindowTest : public testing::Test {
+protected:
+    // Shown at a size of its own rather than maximised, as a test needs.
+    std::unique_ptr<MainWindowUnderTest> shown()
+    {
+        auto w = std::make_unique<MainWindowUnderTest>();
+        w->window.readSettings();
+        w->window.resize(800, 600);
+        w->window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w->window));
+        return w;
+    }
+
+    // The middle of the surface, well away from the controls in its top row.
+    static void clickSurface(MainWindowUnderTest& w)
+    {
+        QTest::mouseClick(w.surface(), Qt::LeftButton, {}, w.surface()->rect().center());
+    }
+};
+
+TEST_F(MainWindowTest, StartsAsDesigned)
+{
+    MainWindowUnderTest w;
+    EXPECT_EQ(w.window.windowTitle(), ja("ゾルテカ"));
+    EXPECT_EQ(w.button(1)->text(), ja("色変更1"));
+    EXPECT_EQ(w.button(2)->text(), ja("色変更2"));
+    const auto menus = w.window.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), ja("表示(&V)"));
+    EXPECT_EQ(menus[1]->text(), ja("ﾍﾙﾌﾟ(&H)"));
+    EXPECT_EQ(menus[0]->menu()->actions().value(0), w.startStop());
+    EXPECT_EQ(w.startStop()->text(), ja("開始(&O)..."));
+    EXPECT_FALSE(w.part<QAction>("mnuViewBrowser")->isEnabled());
+    EXPECT_EQ(w.part<QAction>("mnuHelpAbout")->text(), ja("ﾊﾞｰｼﾞｮﾝ情報(&A)ゾルテカ..."));
+    EXPECT_EQ(w.surface()->colour(), kSystemButtonFace);
+    EXPECT_EQ(w.periodBar()->value(), 50);
+}
+
+TEST_F(MainWindowTest, ASurfaceClickOrTheMenuItemStartsAndStops)
+{
+    auto w = shown();
+    EXPECT_FALSE(w->timer()->isActive()) << "no wake-ups while stopped";
+    EXPECT_EQ(w->tick(), kSystemButtonFace) << "ticks do nothing while stopped";
+
+    clickSurface(*w);
+    EXPECT_EQ(w->startStop()->text(), ja("終了"));
+    EXPECT_TRUE(w->timer()->isActive());
+    EXPECT_EQ(w->tick(), kWhite);
+
+    w->startStop()->trigger();
+    EXPECT_EQ(w->startStop()->text(), ja("開始"));
+    EXPECT_FALSE(w->timer()->isActive());
+    EXPECT_EQ(w->tick(), kWhite) << "stopping keeps the colour shown";
+}
+
+TEST_F(MainWindowTest, TheRealTimerFlipsTheSurface)
+{
+    auto w = shown();
+    clickSurface(*w);
+    for (Colour expected : {kWhite, kBlack, kWhite})
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->surface()->colour() == expected; }, 5000));
+}
+
+TEST_F(MainWindowTest, AltVThenOToggles)
+{
+    auto w = shown();
+    QApplication::setActiveWindow(&w->window);
+    QTest::keyClick(&w->window, Qt::Key_V, Qt::AltModifier);
+    QMenu* view = w->part<QMenu>("mnuView");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, 2000));
+    QTest::keyClick(view, Qt::Key_O);
+    EXPECT_EQ(w->startStop()->text(), ja("終了"));
+}
+
+TEST_F(MainWindowTest, ControlsOnTheSurfaceDoNotToggleAndTheBarSetsThePeriod)
+{
+    auto w = shown();
+    QScrollBar* bar = w->periodBar();
+    QTest::mouseClick(w->button(1), Qt::LeftButton);
+    QTest::mouseClick(w->button(2), Qt::LeftButton);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, bar->height() / 2));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2 + 20, bar->height() / 2));
+    EXPECT_EQ(w->startStop()->text(), ja("開始(&O)..."));
+    EXPECT_EQ(w->chooser.shownWith.size(), 2u);
+    EXPECT_EQ(bar->value(), 61) << "an arrow steps by 1, the trough by 10";
+
+    clickSurface(*w);
+    for (const auto& [value, ticking] : {std::pair{0, false}, {1, true}}) {
+        bar->setValue(value);
+        EXPECT_EQ(w->timer()->isActive(), ticking) << value;
+    }
+}
+
+TEST_F(MainWindowTest, ColourDialogsOpenWithTheCurrentColourAndCancelKeepsIt)
+{
+    auto w = shown();
+    for (std::optional<Colour> answer : {std::optional<Colour>{}, {0x0000FFu}, {}})
+        w->chooser.answer = answer, QTest::mouseClick(w->button(1), Qt::LeftButton);
+    EXPECT_EQ(w->chooser.shownWith, (std::vector<Colour>{kWhite, kWhite, 0x0000FF}));
+    w->chooser.answer = 0x0000FF;
+    QTest::mouseClick(w->button(2), Qt::LeftButton);
+    EXPECT_EQ(w->chooser.shownWith.back(), kBlack);
+    clickSurface(*w);
+    EXPECT_EQ(w->tick(), 0x0000FFu);
+    EXPECT_EQ(w->tick(), 0x0000FFu) << "equal colours: steady";
+}
+
+TEST_F(MainWindowTest, SurfaceCoversTheClientAreaAtEverySize)
+{
+    auto w = shown();
+    for (QSize size : {QSize(300, 200), QSize(2500, 1600), QSize(3840, 2160)}) {
+        w->window.resize(size);
+        const QRect covered = w->surface()->geometry();
+        EXPECT_TRUE(covered.contains(w->window.centralWidget()->rect())) << size.width();
+        EXPECT_EQ(covered.topLeft(), QPoint(-8, -8)) << "starts 120 twips beyond the corner";
+        EXPECT_EQ(w->button(1)->pos(), QPoint(176, 16)) << "design position kept";
+    }
+}
+
+TEST_F(MainWindowTest, ClosingStoresTheRestoredBoundsUnlessMinimised)
+{
+    const std::map<std::string, std::string> stored{
+        {"MainLeft", "1500"}, {"MainTop", "3000"}, {"MainWidth", "7500.5"}, {"MainHeight", "6000"}};
+    for (Qt::WindowState state : {Qt::WindowNoState, Qt::WindowMaximized, Qt::WindowMinimized}) {
+        SCOPED_TRACE(state);
+        MainWindowUnderTest w;
+        for (const auto& [key, value] : stored)
+            w.settings.values[{"ゾルテカ", "Settings", key}] = value;
+        w.window.readSettings();
+        EXPECT_EQ(w.window.geometry(), QRect(100, 200, 500, 400));
+        w.window.setWindowState(state);
+        w.window.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.window.windowState() == state; }, 2000));
+        QWidget other;
+        other.show();
+        w.window.close();
+        EXPECT_FALSE(other.isVisible()) << "other windows go with the main window";
+        EXPECT_EQ(w.settings.writes, state == Qt::WindowMinimized ? 0 : 1);
+        for (const auto& [key, value] : stored)
+            EXPECT_EQ((w.settings.values[{"ゾルテカ", "Settings", key}]), value) << "unmoved, unchanged: " << key;
+        w.window.unload();  // the application quitting afterwards
+        EXPECT_LE(w.settings.writes, 1) << "stored once";
+    }
+}
+
+TEST_F(MainWindowTest, FailedSaveStillClosesWithOneLine)
+{
+    auto w = shown();
+    w->settings.failWrites = true;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(w->window.close());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("could not save"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+}  // namespace
+}  // namespace varno

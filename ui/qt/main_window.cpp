@@ -1,0 +1,231 @@
+#include "main_window.h"
+
+#include "ui/qt/about_dialog.h"
+#include "app_info.h"
+#include "ui/qt/blink_surface.h"
+#include "core/main_window_design.h"
+#include "core/ports/colour_chooser.h"
+#include "core/twips.h"
+#include "platform/qt/screen_dpi.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <cstdio>
+
+namespace varno::ui {
+
+namespace {
+
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+PixelRect toPixelRect(const QRect& r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const platform::Services& services, QWidget* parent)
+    : QMainWindow(parent), services_(services)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(text(kAppTitle));
+    buildMenus();
+    buildSurface();
+    blinkTimer_ = new platform::PeriodTimer(this);
+    blinkTimer_->setObjectName(QStringLiteral("Timer1"));
+    connect(blinkTimer_, &platform::PeriodTimer::timeout, this, &MainWindow::flip);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenu* view = menuBar()->addMenu(text(main_window::kViewMenu));
+    view->setObjectName(QStringLiteral("mnuView"));
+    startStopAction_ = view->addAction(text(alternation_.startStopCaption()));
+    startStopAction_->setObjectName(QStringLiteral("mnuViewOptions"));
+    connect(startStopAction_, &QAction::triggered, this, &MainWindow::toggleBlinking);
+    QAction* browser = view->addAction(text(main_window::kBrowserItem));
+    browser->setObjectName(QStringLiteral("mnuViewBrowser"));
+    browser->setEnabled(false);
+
+    QMenu* help = menuBar()->addMenu(text(main_window::kHelpMenu));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* about = help->addAction(text(main_window::kAboutItem));
+    about->setObjectName(QStringLiteral("mnuHelpAbout"));
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildSurface()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    surface_ = new BlinkSurface(client);
+    surface_->setObjectName(QStringLiteral("Picture1"));
+    connect(surface_, &BlinkSurface::clicked, this, &MainWindow::toggleBlinking);
+
+    periodBar_ = new QScrollBar(Qt::Horizontal, surface_);
+    periodBar_->setObjectName(QStringLiteral("HScroll1"));
+    periodBar_->setRange(kMinPeriodMs, kMaxPeriodMs);
+    periodBar_->setSingleStep(kPeriodLineStep);
+    periodBar_->setPageStep(kPeriodPageStep);
+    periodBar_->setValue(kPeriodBarStart);
+    // The period follows the bar once the user lets go of the thumb, as the
+    // classic change event did, not on every pixel of a drag.
+    periodBar_->setTracking(false);
+    connect(periodBar_, &QScrollBar::valueChanged, this, &MainWindow::setPeriod);
+
+    const auto makeButton = [this](const char* caption, const char* name) {
+        auto* button = new QPushButton(text(caption), surface_);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, button] { chooseColour(button); });
+        return button;
+    };
+    colour1Button_ = makeButton(main_window::kColour1Button, "Command1");
+    colour2Button_ = makeButton(main_window::kColour2Button, "Command2");
+
+    setTabOrder(surface_, periodBar_);
+    setTabOrder(periodBar_, colour1Button_);
+    setTabOrder(colour1Button_, colour2Button_);
+    surface_->setFocusPolicy(Qt::TabFocus);
+    layOutSurface();
+}
+
+int MainWindow::px(double twips) const
+{
+    return twipsToPixels(twips, platform::logicalDpi(this).x);
+}
+
+void MainWindow::layOutSurface()
+{
+    // The surface covers the whole client area at every size, starting
+    // beyond its top-left corner so that its edge stays out of view.
+    const int offset = px(main_window::kSurfaceOffset);
+    const QSize client = centralWidget()->size();
+    surface_->setGeometry(-offset, -offset, client.width() + offset, client.height() + offset);
+    const auto place = [this](QWidget* widget, const DesignRect& d, int minimumWidth) {
+        widget->setGeometry(px(d.left), px(d.top), std::max(px(d.width), minimumWidth), px(d.height));
+    };
+    place(periodBar_, main_window::kPeriodBar, 0);
+    // A caption in a large font may need more than the design width.
+    for (auto [button, design] : {std::pair{colour1Button_, main_window::kColour1ButtonRect},
+                                  std::pair{colour2Button_, main_window::kColour2ButtonRect}})
+        place(button, design, button->fontMetrics().horizontalAdvance(button->text()) + 12);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layOutSurface();
+}
+
+void MainWindow::readSettings()
+{
+    loadedBounds_ = readStoredBounds(services_.settings);
+    std::vector<PixelRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screens.push_back(toPixelRect(primary->availableGeometry()));
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back(toPixelRect(screen->availableGeometry()));
+    const PixelRect r = keepOnScreen(toPixels(loadedBounds_, platform::logicalDpi(this)), screens);
+    // Not shown yet: this sets the restored bounds; the window then opens maximised.
+    setGeometry(r.x, r.y, r.width, r.height);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    unload();
+    event->accept();
+}
+
+void MainWindow::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    blinkTimer_->stop();
+
+    // Every other window goes with the main window.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != this && widget->isVisible())
+            widget->close();
+    }
+    if (!isMinimized())
+        writeSettings();
+}
+
+void MainWindow::writeSettings()
+{
+    // The restored bounds, also when closed maximised: the user's own size survives.
+    const QRect now = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
+    const StoredBounds bounds = boundsToStore(toPixelRect(now), platform::logicalDpi(this), loadedBounds_);
+    if (!writeStoredBounds(services_.settings, bounds))
+        std::fprintf(stderr, "varno: could not save the window position and size\n");
+}
+
+void MainWindow::flip()
+{
+    if (const auto colour = alternation_.tick())
+        surface_->setColour(*colour);
+}
+
+void MainWindow::toggleBlinking()
+{
+    alternation_.toggle();
+    startStopAction_->setText(text(alternation_.startStopCaption()));
+    updateTimer();
+}
+
+void MainWindow::updateTimer()
+{
+    // Stopped, the program does not wake at all; a start brings the first
+    // change one period later, as a timer ticking all along would on average.
+    if (!alternation_.wantsTicks())
+        blinkTimer_->stop();
+    else if (!blinkTimer_->isActive())
+        blinkTimer_->start(alternation_.periodMs());
+}
+
+void MainWindow::chooseColour(QPushButton* button)
+{
+    const bool first = button == colour1Button_;
+    const Colour current = first ? alternation_.colour1() : alternation_.colour2();
+    const auto chosen = services_.colourChooser.choose(current);
+    if (!chosen)
+        return;  // cancelled: the colour stays
+    if (first)
+        alternation_.setColour1(*chosen);
+    else
+        alternation_.setColour2(*chosen);
+}
+
+void MainWindow::setPeriod(int milliseconds)
+{
+    alternation_.setPeriodMs(milliseconds);
+    // A new period counts from now.
+    blinkTimer_->stop();
+    updateTimer();
+}
+
+void MainWindow::showAbout()
+{
+    if (!aboutDialog_)
+        aboutDialog_ = new AboutDialog(services_.systemInfo(), this);
+    // Returns when the dialog has been closed; the main window takes no
+    // input meanwhile.
+    aboutDialog_->exec();
+}
+
+}  // namespace varno::ui
