@@ -1,6 +1,7 @@
 #include "alternation.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace varno {
 
@@ -13,6 +14,14 @@ void Alternation::toggle() noexcept
 {
     running_ = !running_;
     toggled_ = true;
+}
+
+bool Alternation::stop() noexcept
+{
+    if (!running_)
+        return false;
+    toggle();
+    return true;
 }
 
 std::optional<Colour> Alternation::tick() noexcept
@@ -29,6 +38,16 @@ const char* Alternation::startStopCaption() const noexcept
         return "終了";
     // Only the designed caption has the access key and the ellipsis.
     return toggled_ ? "開始" : "開始(&O)...";
+}
+
+std::string periodText(int milliseconds)
+{
+    if (milliseconds <= 0)
+        return "0 ms (点滅停止)";
+    // Two flips make one cycle; three significant digits at most.
+    char hertz[16];
+    std::snprintf(hertz, sizeof hertz, "%.3g", 1000.0 / (2.0 * milliseconds));
+    return std::to_string(milliseconds) + " ms (" + hertz + " Hz)";
 }
 
 }  // namespace varno

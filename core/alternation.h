@@ -35,6 +35,10 @@ public:
     // is: a start goes on from it at the next tick.
     void toggle() noexcept;
 
+    // Stops when running, as the stop action does; never starts. True when
+    // it stopped something (Esc: the quick way out of the flashing).
+    bool stop() noexcept;
+
     // The colour the surface changes to, or nothing while stopped. Only
     // colour 1 is compared, so a surface showing neither colour goes to
     // colour 1 first.
@@ -55,5 +59,9 @@ private:
     Colour shown_ = kSystemButtonFace;
     int periodMs_ = kStartPeriodMs;
 };
+
+// What the period bar shows while it is moved: "20 ms (25 Hz)", the
+// frequency being whole light-dark cycles a second; at 0 the colour holds.
+std::string periodText(int milliseconds);
 
 }  // namespace varno
