@@ -25,9 +25,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNO_BUILD_TESTS=OFF -DVARNO_BUILD_BENCH=ON >/dev/null
-cmake --build build-bench -j"$(nproc)" --target varno flip_allocations
+cmake --build build-bench -j"$(nproc)" --target varno flip_allocations registry_oddities
 cmake -S bench -B build-bench/probe -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench/probe
 
+build-bench/bench/registry/registry_oddities
 tests/support/with_xvfb.sh -s 1024x768x24 env QT_QPA_PLATFORM=xcb build-bench/bench/allocations/flip_allocations
 exec python3 bench/bench.py --varno build-bench/ui/qt/varno --probe build-bench/probe/varno_probe "$@"

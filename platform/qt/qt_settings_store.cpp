@@ -43,11 +43,10 @@ std::string QtSettingsStore::read(const std::string& app, const std::string& sec
     if (!safeToOpen(path))
         return fallback;
     const QSettings settings(path, QSettings::NativeFormat);
-    // A file that is garbage or cannot be read counts as absent.
-    if (settings.status() != QSettings::NoError)
-        return fallback;
     const QVariant value = settings.value(keyPath(section, key));
-    if (!value.isValid() || !value.canConvert<QString>())
+    // A file that is garbage or cannot be read counts as absent. Some damage
+    // is only found while a value is looked up, so the status comes after.
+    if (settings.status() != QSettings::NoError || !value.isValid() || !value.canConvert<QString>())
         return fallback;
     return value.toString().toStdString();
 }

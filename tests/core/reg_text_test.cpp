@@ -92,16 +92,16 @@ TEST(RegText, DeepKeysAndManyDeletionsStayLinear)
         deep += "\\k";
     deep += "]\n\"v\"=\"found\"\n";
     std::string deletions = "REGEDIT4\n";
-    for (int key = 0; key < 50000; ++key)
+    for (int key = 0; key < 200000; ++key)
         deletions += "[HKEY_LOCAL_MACHINE\\K" + std::to_string(key) + "]\n";
-    for (int key = 0; key < 50000; ++key)
+    for (int key = 0; key < 200000; ++key)
         deletions += "[-HKEY_LOCAL_MACHINE\\K" + std::to_string(key) + "]\n";
     std::ostringstream warnings;
     const auto deepDoc = parseRegText(deep, "deep.reg", warnings);
     const auto deletedDoc = parseRegText(deletions, "deletions.reg", warnings);
     ASSERT_TRUE(deepDoc && deletedDoc);
     EXPECT_NE(deepDoc->findValue(deep.substr(10, deep.find(']') - 10), "v"), nullptr);
-    EXPECT_FALSE(deletedDoc->hasKey("HKEY_LOCAL_MACHINE\\K49999"));
+    EXPECT_FALSE(deletedDoc->hasKey("HKEY_LOCAL_MACHINE\\K199999"));
     EXPECT_EQ(warnings.str(), "");
 }
 

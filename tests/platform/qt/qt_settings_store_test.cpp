@@ -41,11 +41,14 @@ TEST_F(QtSettingsStoreTest, WritesTheFileNamedAfterTheApplicationUnderSettings)
 // whether a write succeeds and can be read back.
 TEST_F(QtSettingsStoreTest, WhatCannotBeReadCountsAsAbsentAndWritesAreReportedTruly)
 {
-    const auto garbage = [this] {
+    const auto write = [this](QByteArray text) {
         QFile file(filePath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("\x00\x01\xff\xfe[[[=\n===\n[Settings\nMainLeft=5\n", 32));
+        file.write(text);
     };
+    const auto garbage = [&] { write(QByteArray("\x00\x01\xff\xfe[[[=\n===\n[Settings\nMainLeft=5\n", 32)); };
+    // Found damaged only once a value is looked up.
+    const auto damagedLater = [&] { write("[Settings]\nMainLeft=5\n\"unterminated\n"); };
     const auto fifo = [this] { ASSERT_EQ(::mkfifo(QFile::encodeName(filePath()).constData(), 0600), 0); };
     const auto folder = [this] { ASSERT_TRUE(QDir().mkpath(filePath())); };
     // A stale lock left by a process of this machine killed while writing.
@@ -61,6 +64,7 @@ TEST_F(QtSettingsStoreTest, WhatCannotBeReadCountsAsAbsentAndWritesAreReportedTr
         bool written;
     } cases[] = {
         {"garbage: overwritten, and said so", garbage, true},
+        {"a damaged line after the value", damagedLater, true},
         {"a FIFO: neither read nor replaced, and no hang", fifo, false},
         {"a folder", folder, false},
         {"a stale lock file", staleLock, true},
