@@ -8,8 +8,9 @@ PeriodTimer::~PeriodTimer() = default;
 
 void PeriodTimer::start(int milliseconds)
 {
-    active_ = milliseconds > 0;
-    clock_->arm(active_ ? milliseconds : 0);
+    Q_ASSERT(milliseconds > 0);
+    active_ = true;
+    clock_->arm(milliseconds);
 }
 
 void PeriodTimer::stop()

@@ -17,8 +17,9 @@ public:
     explicit PeriodTimer(QObject* parent = nullptr);
     ~PeriodTimer() override;
 
-    // Ticks every `milliseconds` (more than 0) from now on, the first one a
-    // period from now; a running timer starts over.
+    // Ticks every `milliseconds` from now on, the first one a period from
+    // now; a running timer starts over. Whether ticks are wanted at all (a
+    // period of 0 wants none) is the caller's to decide.
     void start(int milliseconds);
     void stop();
     bool isActive() const noexcept { return active_; }
