@@ -7,27 +7,6 @@ tools=import
 . "$(dirname "$0")/../../support/window_test.sh" "$@"
 conf="$XDG_CONFIG_HOME/ゾルテカ.conf"
 
-pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
-
-start_varno() {
-  "$varno" >"$scratch/out.log" 2>&1 &
-  pid=$!
-  win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
-  if [ -z "$win" ]; then
-    echo "not ok - the program shows no window"; cat "$scratch/out.log"
-    kill -0 "$pid" 2>/dev/null && echo "  (the program is still running)"
-    xwininfo -root -tree | sed 's/^/  /' | head -40
-    exit 1
-  fi
-  # Wait until the window manager has maximised it.
-  for _ in $(seq 50); do
-    eval "$(xdotool getwindowgeometry --shell "$win")"
-    [ "$WIDTH" -gt 1000 ] && break
-    sleep 0.1
-  done
-  sleep 0.5
-}
-
 start_varno
 check "window opens maximised" '[ "$WIDTH" -gt 1200 ] && [ "$HEIGHT" -gt 900 ]'
 x=$((X + WIDTH / 2)); y=$((Y + HEIGHT / 2))
@@ -42,9 +21,7 @@ check "black shows while running" '[[ "$seen" == *"#000000"* ]]'
 xdotool click 1
 sleep 0.2
 frozen=$(pixel $x $y)
-still=""
-for _ in $(seq 10); do still="$still $(pixel $x $y)"; done
-check "a second click freezes the colour" '[ -z "$(echo $still | tr " " "\n" | grep -v "$frozen")" ]'
+check "a second click freezes the colour" 'still $x $y'
 check "the frozen colour is one of the two" '[[ "$frozen" == "#FFFFFF" || "$frozen" == "#000000" ]]'
 check "the surface first showed the button face" '[[ "$before" != "#FFFFFF" && "$before" != "#000000" ]]'
 
