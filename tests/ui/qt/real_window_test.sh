@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The built program in a real X server with a window manager: a click starts
-# the blinking, another stops it, Alt+F4 and SIGTERM both save the geometry.
+# the blinking, another stops it, Alt+F4 and SIGTERM both save the geometry,
+# and bounds nobody moved are saved as they were read.
 # Usage: real_window_test.sh path/to/varno
 varno=$1
 tools=import
@@ -30,6 +31,9 @@ for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 check "Alt+F4 ends the program" '! kill -0 "$pid" 2>/dev/null'
 check "closing wrote the four keys" 'grep -q "^\[Settings\]" "$conf" && [ "$(grep -cE "^Main(Left|Top|Width|Height)=[0-9.]+$" "$conf")" = 4 ]'
 echo "settings after Alt+F4:"; sed 's/^/  /' "$conf"
+stored() { grep -E "^Main" "$1" | sort | tr "\n" " "; }
+check "an untouched first run stores the defaults exactly" \
+  '[ "$(stored "$conf")" = "MainHeight=6500 MainLeft=1000 MainTop=1000 MainWidth=6500 " ]'
 
 rm -f "$conf"
 start_varno
@@ -44,5 +48,14 @@ check "bad stored values still start the program" 'kill -0 "$pid" 2>/dev/null &&
 kill -INT "$pid"
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 check "SIGINT writes good values back" '[ "$(grep -cE "^Main(Left|Top|Width|Height)=-?[0-9.]+$" "$conf")" = 4 ]'
+
+# Bounds nobody moved come back as they were stored, fractions and all, not
+# rounded through whole pixels.
+printf '[Settings]\nMainLeft=1003\nMainTop=997.5\nMainWidth=7000.5\nMainHeight=6494\n' >"$conf"
+before=$(stored "$conf")
+start_varno
+xdotool key --window "$win" alt+F4
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+check "untouched bounds are stored back unchanged" '[ "$(stored "$conf")" = "$before" ]'
 
 [ "$failures" -eq 0 ]
