@@ -38,6 +38,15 @@ inline constexpr unsigned kIconBackgroundRgb = 0xC0C0C0;
 // The program icon is 32 pixels, 480 twips at 15 twips a pixel.
 inline constexpr int kIconTwips = 480;
 
+// What a warning line's text keeps clear of the buttons beside it.
+inline constexpr int kWarningButtonGap = 120;
+
+// How far the buttons and the dialog's right edge move right so that each
+// warning line, of the text widths given (in twips, as measured in the
+// dialog's font), stays on one line clear of the buttons: the warning must
+// never break mid-word. 0 when both fit as designed; the height never changes.
+double wideningForWarnings(double warning1Width, double warning2Width);
+
 // "Version 1.4.0": plain decimal numbers, the revision even when 0.
 std::string versionText(int major, int minor, int revision);
 

@@ -4,6 +4,7 @@
 #include "core/about_design.h"
 #include "core/twips.h"
 #include "platform/qt/screen_dpi.h"
+#include "platform/x11/x11_window_hints.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <vector>
 
 namespace varno::ui {
@@ -107,12 +109,13 @@ void AboutDialog::buildControls()
     palette.setColor(QPalette::Window, QColor(QRgb(about::kIconBackgroundRgb)));
     icon_->setPalette(palette);
 
-    makeLabel(this, "lblDisclaimer", about::kWarning1, true);
+    // The warning is the text that matters most: each line stays whole.
+    makeLabel(this, "lblDisclaimer", about::kWarning1, true)->setWordWrap(false);
     version_ = makeLabel(this, "lblVersion", "Version　1.4", false);
     title_ = makeLabel(this, "lblTitle", kAppTitle, true);
     makeLabel(this, "lblDescription", about::kDescription, true);
     makeLabel(this, "Label1", about::kCopyright, true);
-    makeLabel(this, "Label2", about::kWarning2, true);
+    makeLabel(this, "Label2", about::kWarning2, true)->setWordWrap(false);
     makeLabel(this, "Label3", about::kContact, true);
 
     rule_ = new EtchedRule(this);
@@ -129,10 +132,12 @@ int AboutDialog::px(double twips) const
     return twipsToPixels(twips, platform::logicalDpi(this).x);
 }
 
-// Places everything as designed. A label whose text needs more lines than
-// its design height holds grows downwards, and whatever lies below it and
-// overlaps it sideways moves down as far, the dialog with it: every text
-// stays whole whatever the font.
+// Places everything as designed. Each warning line stays on one line: what
+// it needs beyond its design width moves the buttons, and the dialog's right
+// edge, to the right. A label whose text needs more lines than its design
+// height holds grows downwards, and whatever lies below it and overlaps it
+// sideways moves down as far, the dialog with it: every text stays whole
+// whatever the font.
 void AboutDialog::layOut()
 {
     struct Placed {
@@ -140,16 +145,38 @@ void AboutDialog::layOut()
         DesignRect design;
         int growth = 0;
     };
-    const auto child = [this](const char* name) { return findChild<QWidget*>(QString::fromLatin1(name)); };
+    const auto child = [this](const char* name) { return findChild<QLabel*>(QString::fromLatin1(name)); };
+    const auto flags = [](const QLabel* label) {
+        return label->wordWrap() ? kLabelFlags : kLabelFlags & ~Qt::TextWordWrap;
+    };
+    const double dpi = platform::logicalDpi(this).x;
+    // In twips, as the design is.
+    const auto textWidth = [&](const QLabel* label) {
+        const QRect all(0, 0, INT_MAX / 2, INT_MAX / 2);
+        return pixelsToTwips(label->fontMetrics().boundingRect(all, flags(label), label->text()).width(), dpi);
+    };
+    QLabel* warning1 = child("lblDisclaimer");
+    QLabel* warning2 = child("Label2");
+    const int widening =
+        static_cast<int>(std::ceil(about::wideningForWarnings(textWidth(warning1), textWidth(warning2))));
+    const auto movedRight = [&](DesignRect d) {
+        d.left += widening;
+        return d;
+    };
+    // A pixel to spare, against rounding at any DPI.
+    const auto wholeLine = [&](DesignRect d, const QLabel* warning) {
+        d.width = std::max(d.width, static_cast<int>(std::ceil(textWidth(warning) + pixelsToTwips(1, dpi))));
+        return d;
+    };
     std::vector<Placed> items{
-        {okButton_, about::kOkRect},
-        {systemInfoButton_, about::kSystemInfoRect},
-        {child("lblDisclaimer"), about::kWarning1Rect},
+        {okButton_, movedRight(about::kOkRect)},
+        {systemInfoButton_, movedRight(about::kSystemInfoRect)},
+        {warning1, wholeLine(about::kWarning1Rect, warning1)},
         {version_, about::kVersionRect},
         {title_, about::kTitleRect},
         {child("lblDescription"), about::kDescriptionRect},
         {child("Label1"), about::kCopyrightRect},
-        {child("Label2"), about::kWarning2Rect},
+        {warning2, wholeLine(about::kWarning2Rect, warning2)},
         {child("Label3"), about::kContactRect},
         {rule_, about::kRuleGrey},
     };
@@ -162,7 +189,7 @@ void AboutDialog::layOut()
     for (Placed& item : items) {
         if (!qobject_cast<QLabel*>(item.widget))
             continue;
-        for (const DesignRect& button : {about::kOkRect, about::kSystemInfoRect})
+        for (const DesignRect& button : {items[0].design, items[1].design})
             if (overlapsHorizontally(item.design, button) && item.design.top < button.bottom() &&
                 button.top < item.design.bottom() && item.design.left < button.left)
                 item.design.width = std::min(item.design.width, button.left - item.design.left);
@@ -173,7 +200,7 @@ void AboutDialog::layOut()
             continue;
         const QRect r = rect(item.design);
         const QRect needed =
-            label->fontMetrics().boundingRect(QRect(0, 0, r.width(), INT_MAX / 2), kLabelFlags, label->text());
+            label->fontMetrics().boundingRect(QRect(0, 0, r.width(), INT_MAX / 2), flags(label), label->text());
         item.growth = std::max(0, needed.height() - r.height());
     }
     const auto shiftOf = [&](const Placed& item) {
@@ -204,7 +231,8 @@ void AboutDialog::layOut()
     icon_->setGeometry(px(about::kIconRect.left), px(about::kIconRect.top), iconSide, iconSide);
     icon_->setPixmap(programIcon().pixmap(QSize(px(about::kIconTwips), px(about::kIconTwips)), devicePixelRatioF()));
 
-    setFixedSize(px(about::kClientWidth), px(about::kClientHeight) + std::max(0, lowestPlaced - lowestDesign));
+    setFixedSize(px(about::kClientWidth + widening),
+                 px(about::kClientHeight) + std::max(0, lowestPlaced - lowestDesign));
 }
 
 void AboutDialog::centreOnScreen()
@@ -236,6 +264,7 @@ void AboutDialog::setVisible(bool visible)
         fillInTexts();
         layOut();
         centreOnScreen();
+        platform::keepFixedAndUnlisted(this);
     }
     QDialog::setVisible(visible);
     if (opening) {

@@ -3,6 +3,7 @@
 #include "ui/qt/about_dialog.h"
 #include "app_info.h"
 #include "ui/qt/blink_surface.h"
+#include "ui/qt/period_bar.h"
 #include "core/main_window_design.h"
 #include "core/ports/colour_chooser.h"
 #include "core/twips.h"
@@ -13,7 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
+#include <QShortcut>
 
 #include <cstdio>
 
@@ -40,6 +41,9 @@ MainWindow::MainWindow(const platform::Services& services, QWidget* parent)
     setWindowTitle(text(kAppTitle));
     buildMenus();
     buildSurface();
+    // Whoever feels unwell reaches for Esc: it stops the flashing, never starts it.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &MainWindow::stopBlinking);
+    stop->setContext(Qt::WindowShortcut);
     blinkTimer_ = new platform::PeriodTimer(this);
     blinkTimer_->setObjectName(QStringLiteral("Timer1"));
     connect(blinkTimer_, &platform::PeriodTimer::timeout, this, &MainWindow::flip);
@@ -75,16 +79,9 @@ void MainWindow::buildSurface()
     surface_->setObjectName(QStringLiteral("Picture1"));
     connect(surface_, &BlinkSurface::clicked, this, &MainWindow::toggleBlinking);
 
-    periodBar_ = new QScrollBar(Qt::Horizontal, surface_);
+    periodBar_ = new PeriodBar(surface_);
     periodBar_->setObjectName(QStringLiteral("HScroll1"));
-    periodBar_->setRange(kMinPeriodMs, kMaxPeriodMs);
-    periodBar_->setSingleStep(kPeriodLineStep);
-    periodBar_->setPageStep(kPeriodPageStep);
-    periodBar_->setValue(kPeriodBarStart);
-    // The period follows the bar once the user lets go of the thumb, as the
-    // classic change event did, not on every pixel of a drag.
-    periodBar_->setTracking(false);
-    connect(periodBar_, &QScrollBar::valueChanged, this, &MainWindow::setPeriod);
+    connect(periodBar_, &PeriodBar::valueChanged, this, &MainWindow::setPeriod);
 
     const auto makeButton = [this](const char* caption, const char* name) {
         auto* button = new QPushButton(text(caption), surface_);
@@ -184,6 +181,17 @@ void MainWindow::flip()
 void MainWindow::toggleBlinking()
 {
     alternation_.toggle();
+    followRunning();
+}
+
+void MainWindow::stopBlinking()
+{
+    if (alternation_.stop())
+        followRunning();
+}
+
+void MainWindow::followRunning()
+{
     startStopAction_->setText(text(alternation_.startStopCaption()));
     updateTimer();
 }

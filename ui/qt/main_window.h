@@ -9,12 +9,12 @@
 
 class QAction;
 class QPushButton;
-class QScrollBar;
 
 namespace varno::ui {
 
 class AboutDialog;
 class BlinkSurface;
+class PeriodBar;
 
 // The maximised window that blinks: widgets and events in, the alternation
 // and the stored bounds out.
@@ -43,6 +43,8 @@ private:
     void buildSurface();
     void layOutSurface();
     void toggleBlinking();
+    void stopBlinking();
+    void followRunning();
     void flip();
     void chooseColour(QPushButton* button);
     void setPeriod(int milliseconds);
@@ -55,7 +57,7 @@ private:
     Alternation alternation_;
     StoredBounds loadedBounds_;
     BlinkSurface* surface_ = nullptr;
-    QScrollBar* periodBar_ = nullptr;
+    PeriodBar* periodBar_ = nullptr;
     QPushButton* colour1Button_ = nullptr;
     QPushButton* colour2Button_ = nullptr;
     QAction* startStopAction_ = nullptr;

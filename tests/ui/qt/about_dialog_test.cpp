@@ -115,12 +115,15 @@ TEST_F(AboutDialogTest, AltSLaunchesOrTellsTheUserAndStaysOpen)
 }
 
 // Every label shows its whole text at any font size: wrapped within its
-// rectangle, clear of the buttons, the rule, the icon and each other.
+// rectangle, clear of the buttons, the rule, the icon and each other. Each
+// warning line stays on one line, the dialog growing wider for it, never
+// taller, at the sizes people use.
 TEST_F(AboutDialogTest, EveryLabelsTextFitsItsRectangle)
 {
     const QFont saved = QApplication::font();
-    for (const int points : {8, 10, 13}) {
+    for (const int points : {8, 9, 10, 11, 13}) {
         QFont font = saved;
+        font.setFamilies({QStringLiteral("Noto Sans CJK JP")});  // as the program asks for
         font.setPointSize(points);
         QApplication::setFont(font);
         auto dialog = shown();
@@ -134,11 +137,17 @@ TEST_F(AboutDialogTest, EveryLabelsTextFitsItsRectangle)
                 QRect(0, 0, label->width(), 10000), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label->text());
             EXPECT_LE(needed.width(), label->width());
             EXPECT_LE(needed.height(), label->height());
+            if (QStringList{"lblDisclaimer", "Label2"}.contains(label->objectName())) {
+                EXPECT_LT(needed.height(), 2 * label->fontMetrics().lineSpacing()) << "the warning on one line";
+            }
             EXPECT_TRUE(dialog->rect().contains(label->geometry()));
             const QRect text = needed.translated(label->pos());
             for (const QRect& other : taken)
                 EXPECT_FALSE(text.intersects(other));
             taken.push_back(text);
+        }
+        if (points == 9) {
+            EXPECT_EQ(dialog->height(), 268) << "the design's 4020 twips at 96 DPI";
         }
     }
     QApplication::setFont(saved);

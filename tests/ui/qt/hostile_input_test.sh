@@ -14,17 +14,13 @@ readable() {
     grep -qxE 'MainWidth=[0-9.]*[1-9][0-9.]*(E[+-][0-9]+)?' "$conf" &&
     grep -qxE 'MainHeight=[0-9.]*[1-9][0-9.]*(E[+-][0-9]+)?' "$conf"
 }
-start() {
-  "$varno" >"$scratch/out.log" 2>&1 &
-  pid=$!
-  wait_for 'xdotool search --onlyvisible --pid $pid >/dev/null 2>&1' 60
-}
 ended() { wait_for '! kill -0 $pid 2>/dev/null' "${1:-10}"; }
 seed() { printf '[Settings]\nMainLeft=%s\nMainTop=%s\nMainWidth=%s\nMainHeight=%s\n' "$@" >"$conf"; }
 
 # A FIFO in the settings file's place: no hang, and it stays a FIFO.
 mkfifo "$conf"
-check "a FIFO as the settings file: the window still comes" start
+start_varno
+check "a FIFO as the settings file: the window still comes" true
 kill -TERM "$pid"
 check "... and the program ends" ended
 check "... leaving the FIFO as it was" '[ -p "$conf" ]'
@@ -32,13 +28,13 @@ rm -f "$conf"
 
 # Garbage: good values are written back, and nobody is told they were not.
 printf '"oops\nWidth=1e999\n[Settings]\nMainWidth=-5\nMainLeft=nan\n' >"$conf"
-start && kill -TERM "$pid" && ended
+start_varno && kill -TERM "$pid" && ended
 check "garbage is replaced by values the program can read" readable
 check "... without a false 'could not save'" '! grep -q "could not save" "$scratch/out.log"'
 
 # A height too small for the window's frame: never stored back as bounds of 0 or less.
 seed 2000 2000 3000 300
-start && kill -TERM "$pid" && ended
+start_varno && kill -TERM "$pid" && ended
 check "a tiny stored height comes back readable" readable
 echo "  stored: $(keys)"
 
@@ -46,9 +42,8 @@ echo "  stored: $(keys)"
 # gone: the first closes the window, the rest cost nothing, even once the
 # event loop has ended.
 rm -f "$conf"
-start
-sleep 0.5
-xdotool mousemove 640 512 click 1  # the middle of the maximised window's surface
+start_varno
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 perl -e '$pid = shift; for (1 .. 200000) { kill(TERM => $pid) or last }' "$pid"
 check "a storm of SIGTERMs ends the program" ended
 check "... which saved the geometry" readable
@@ -57,13 +52,13 @@ check "... which saved the geometry" readable
 # Bounds off every screen and larger than it are changed on all four sides.
 seed 900000 900000 90000 90000
 old=$(keys)
-start && kill -TERM "$pid" && ended
+start_varno && kill -TERM "$pid" && ended
 new=$(keys)
 check "the close changes all four values" '[ -n "$new" ] && [ "$new" != "$old" ]'
 mixed=0
 for run in $(seq 20); do
   seed 900000 900000 90000 90000
-  start
+  start_varno
   kill -TERM "$pid"
   sleep "0.0$((RANDOM % 10))"
   kill -KILL "$pid" 2>/dev/null

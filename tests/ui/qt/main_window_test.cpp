@@ -1,6 +1,9 @@
 #include "support/main_window_parts.h"
 
+#include "core/alternation.h"
+
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -104,6 +107,39 @@ TEST_F(MainWindowTest, ControlsOnTheSurfaceDoNotToggleAndTheBarSetsThePeriod)
     for (const auto& [value, ticking] : {std::pair{0, false}, {1, true}}) {
         bar->setValue(value);
         EXPECT_EQ(w->timer()->isActive(), ticking) << value;
+    }
+}
+
+// Without a mouse: Tab goes surface, bar, 色変更1, 色変更2 as designed; on the
+// bar each key steps as the mouse does, the tooltip saying the period; Esc
+// stops the flashing wherever the focus is, and never starts it.
+TEST_F(MainWindowTest, TheKeyboardSetsThePeriodAndEscStops)
+{
+    auto w = shown();
+    QApplication::setActiveWindow(&w->window);
+    w->surface()->setFocus();
+    for (QWidget* next : std::vector<QWidget*>{w->periodBar(), w->button(1), w->button(2), w->surface()}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    QScrollBar* bar = w->periodBar();
+    const std::pair<Qt::Key, int> keys[] = {
+        {Qt::Key_Right, 51}, {Qt::Key_Left, 49}, {Qt::Key_PageDown, 60}, {Qt::Key_End, 500}, {Qt::Key_Home, 0}};
+    for (const auto& [key, value] : keys) {
+        bar->setValue(50);
+        QTest::keyClick(bar, key);
+        EXPECT_EQ(bar->value(), value) << key;
+        const auto* tip = bar->findChild<QLabel*>(QStringLiteral("periodTip"));
+        ASSERT_TRUE(tip && tip->isVisible() && tip->windowType() == Qt::ToolTip) << key;
+        EXPECT_EQ(tip->text().toStdString(), periodText(value));
+    }
+
+    QTest::keyClick(bar, Qt::Key_Right);
+    clickSurface(*w);
+    for (int press = 0; press < 2; ++press) {
+        QTest::keyClick(bar, Qt::Key_Escape);
+        EXPECT_EQ(w->startStop()->text(), ja("開始")) << "stopped, never started again";
+        EXPECT_FALSE(w->timer()->isActive());
     }
 }
 
