@@ -1,24 +1,25 @@
+#include "platform/services.h"
 #include "platform/win32/windows_api.h"
+#include "ui/win32/main_window.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    WNDCLASSEXW frame{};
-    frame.cbSize = sizeof frame;
-    frame.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_DESTROY)
-            PostQuitMessage(0);
-        return DefWindowProcW(window, message, wParam, lParam);
-    };
-    frame.hInstance = instance;
-    frame.lpszClassName = L"varno";
-    RegisterClassExW(&frame);
-    HWND window = CreateWindowExW(0, L"varno", L"\u30be\u30eb\u30c6\u30ab", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, SW_SHOWMAXIMIZED);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    varno::platform::SystemServices system;
+    varno::ui::MainWindow window(system.services());
+    if (!window.open())
+        return 1;
+
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.preTranslate(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return 0;
+    return static_cast<int>(message.wParam);
 }
