@@ -58,5 +58,5 @@ LOCPATH=$locales LC_ALL=ja_JP.UTF-8 ctest --output-on-failure -j"$jobs" --timeou
 tested=$SECONDS
 echo "== varno.exe in real windows under Wine"
 LC_ALL=C.UTF-8 timeout 600 "$root/tests/ui/win32/wine_window_test.sh" "$build/varno/ui/win32/varno.exe" \
-  "$build/varno/tests/platform/win32/marker_tool.exe"
+  "$build/varno/tests/platform/win32/marker_tool.exe" "$build/varno/tests/ui/win32/win32_ui_tests.exe"
 echo "Windows tests: unit tests $((tested - booted)) s, real windows $((SECONDS - tested)) s"

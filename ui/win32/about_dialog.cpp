@@ -2,13 +2,14 @@
 
 #include "app_info.h"
 #include "core/about_design.h"
+#include "core/about_layout.h"
 #include "core/twips.h"
 #include "platform/win32/text_conversion.h"
 #include "ui/win32/resource_ids.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
-#include <vector>
 
 namespace varno::ui {
 
@@ -19,28 +20,13 @@ std::wstring wide(const std::string& utf8)
     return platform::win32::utf8ToWide(utf8).value_or(L"");
 }
 
-// The label texts and where the design puts them.
-struct LabelDesign {
-    int id;
-    DesignRect rect;
-    bool blackText;
-};
+// The labels, in the order the layout takes their sizes.
+constexpr int kLabelIds[about::kLabelCount] = {IDC_LBLDISCLAIMER, IDC_LBLVERSION, IDC_LBLTITLE, IDC_LBLDESCRIPTION,
+                                               IDC_LABEL1,        IDC_LABEL2,     IDC_LABEL3};
 
-constexpr LabelDesign kLabels[] = {
-    {IDC_LBLDISCLAIMER, about::kWarning1Rect, true}, {IDC_LBLVERSION, about::kVersionRect, false},
-    {IDC_LBLTITLE, about::kTitleRect, true},         {IDC_LBLDESCRIPTION, about::kDescriptionRect, true},
-    {IDC_LABEL1, about::kCopyrightRect, true},       {IDC_LABEL2, about::kWarning2Rect, true},
-    {IDC_LABEL3, about::kContactRect, true},
-};
-
-struct Placed {
-    int id;
-    RECT rect;
-};
-
-bool rowsOverlap(const RECT& a, const RECT& b)
+void move(HWND dialog, int id, const PixelRect& r)
 {
-    return a.top < b.bottom && b.top < a.bottom;
+    SetWindowPos(GetDlgItem(dialog, id), nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -144,46 +130,26 @@ void AboutDialog::layOut(UINT dpi)
     dpi_ = dpi;
     font_.update(dpi, dialog_);
     const auto px = [dpi](int twips) { return twipsToPixels(twips, dpi); };
-    const auto toRect = [&](const DesignRect& d) { return RECT{px(d.left), px(d.top), px(d.right()), px(d.bottom())}; };
 
-    // Each label on one line, as wide and high as its text needs at least.
-    std::vector<Placed> labels;
+    // What each label's text needs on one line in the dialog's font.
+    std::array<about::TextSize, about::kLabelCount> texts;
     HDC dc = GetDC(dialog_);
     HGDIOBJ oldFont = SelectObject(dc, font_.handle());
-    for (const LabelDesign& label : kLabels) {
-        RECT rect = toRect(label.rect);
+    for (std::size_t i = 0; i < about::kLabelCount; ++i) {
         wchar_t text[256];
-        const int length = GetDlgItemTextW(dialog_, label.id, text, static_cast<int>(std::size(text)));
+        const int length = GetDlgItemTextW(dialog_, kLabelIds[i], text, static_cast<int>(std::size(text)));
         RECT needed{0, 0, 0, 0};
         DrawTextW(dc, text, length, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        rect.right = std::max(rect.right, rect.left + static_cast<LONG>(needed.right));
-        rect.bottom = std::max(rect.bottom, rect.top + static_cast<LONG>(needed.bottom));
-        labels.push_back({label.id, rect});
+        texts[i] = {static_cast<int>(needed.right), static_cast<int>(needed.bottom)};
     }
     SelectObject(dc, oldFont);
     ReleaseDC(dialog_, dc);
 
-    // The buttons keep their column, moved right as far as a label in
-    // their rows needs, with the design's gap between them.
-    std::vector<Placed> buttons{{IDOK, toRect(about::kOkRect)}, {IDC_CMDSYSINFO, toRect(about::kSystemInfoRect)}};
-    const int gap = px(about::kOkRect.left - about::kWarning1Rect.right());
-    LONG shift = 0;
-    for (const Placed& button : buttons)
-        for (const Placed& label : labels)
-            if (rowsOverlap(label.rect, button.rect) && label.rect.left < button.rect.left)
-                shift = std::max(shift, label.rect.right + gap - button.rect.left);
-    for (Placed& button : buttons)
-        OffsetRect(&button.rect, shift, 0);
-
-    LONG right = px(about::kClientWidth);
-    const LONG margin = px(about::kClientWidth - about::kOkRect.right());
-    for (const std::vector<Placed>* placed : {&labels, &buttons})
-        for (const Placed& item : *placed) {
-            right = std::max(right, item.rect.right + margin);
-            SetWindowPos(GetDlgItem(dialog_, item.id), nullptr, item.rect.left, item.rect.top,
-                         item.rect.right - item.rect.left, item.rect.bottom - item.rect.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+    const about::AboutPlacement placement = about::placeAbout(texts, dpi);
+    for (std::size_t i = 0; i < about::kLabelCount; ++i)
+        move(dialog_, kLabelIds[i], placement.labels[i]);
+    move(dialog_, IDOK, placement.ok);
+    move(dialog_, IDC_CMDSYSINFO, placement.systemInfo);
 
     // The icon whole inside its sunken border, at the design's 32 pixels.
     const int iconSide = px(about::kIconTwips);
@@ -196,7 +162,7 @@ void AboutDialog::layOut(UINT dpi)
     SetWindowPos(GetDlgItem(dialog_, IDC_PICICON), nullptr, px(about::kIconRect.left), px(about::kIconRect.top),
                  iconSide + 2 * border, iconSide + 2 * border, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    RECT client{0, 0, right, px(about::kClientHeight)};
+    RECT client{0, 0, placement.clientWidth, placement.clientHeight};
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_EXSTYLE));
     AdjustWindowRectExForDpi(&client, style, FALSE, exStyle, dpi);

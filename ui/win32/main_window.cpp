@@ -91,7 +91,7 @@ bool MainWindow::open()
     // Where the client area reaches beyond the surface: the active border colour.
     frame.hbrBackground = GetSysColorBrush(COLOR_ACTIVEBORDER);
     frame.lpszClassName = kClassName;
-    if (!RegisterClassExW(&frame))
+    if (!RegisterClassExW(&frame) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
     if (!CreateWindowExW(0, kClassName, wide(kAppTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this))

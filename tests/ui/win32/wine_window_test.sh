@@ -5,10 +5,12 @@
 # second click stops it; Alt+H, A opens the About dialog, Alt+S starts the
 # tool the registry names (in a folder with a space) or shows the message
 # box when there is none, Esc closes it; closing stores the four values.
-# Usage: wine_window_test.sh path/to/varno.exe path/to/marker_tool.exe
+# First the main window's own tests over fakes, which need a display too.
+# Usage: wine_window_test.sh varno.exe marker_tool.exe win32_ui_tests.exe
 # With VARNO_SHOTS=folder it leaves its screenshots there.
 varno=$(realpath "$1")
 marker=$(realpath "$2")
+unit_tests=$(realpath "$3")
 tools=import
 . "$(dirname "$0")/../../support/window_test.sh" "$@"
 
@@ -47,6 +49,8 @@ reg delete "$settings" /f
 temp=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 report="$("$wine" winepath -u "$temp" 2>/dev/null)/varno-marker-0"
 rm -f "$report"
+
+check "the main window's tests over fakes pass" '"$wine" "$unit_tests" --gtest_brief=1 2>&1 | grep -v "^$"; [ ${PIPESTATUS[0]} -eq 0 ]'
 
 ticks=$scratch/ticks.log
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
