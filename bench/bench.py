@@ -240,6 +240,13 @@ class Wine:
                        stderr=subprocess.DEVNULL)
         time.sleep(0.5)
 
+    def store_bounds(self, env, size):
+        key = "HKCU\\Software\\VB and VBA Program Settings\\ゾルテカ\\Settings"
+        for name, value in (("MainLeft", 0), ("MainTop", 0), ("MainWidth", size[0] * 15),
+                            ("MainHeight", size[1] * 15)):
+            subprocess.run([self.loader, "reg", "add", key, "/v", name, "/d", str(value), "/f"], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
     def processes(self, exclude):
         """Wine's own processes of this prefix: wineserver, services, explorer..."""
         marker = f"WINEPREFIX={self.prefix}".encode()
@@ -351,8 +358,10 @@ def run_case(args, mode, size, period_ms):
                    f"--window-size={size[0]},{size[1]}", "--kiosk",
                    f"file://{tmp / 'peer.html'}?period={period_ms}"]
         elif mode == "wine":
-            # Maximised by Wine itself: no window manager runs here.
+            # Wine leaves maximising to the window manager, and none runs
+            # here: as for the Linux program, stored bounds of the whole screen.
             env.update(args.wine.env, DISPLAY=display, VARNO_TICK_LOG=windows_path(tmp / "ticks.log"))
+            args.wine.store_bounds(env, size)
             cmd = [args.wine.loader, args.wine.exe]
         else:
             write_settings(tmp / "config", size)

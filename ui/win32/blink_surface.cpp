@@ -116,8 +116,6 @@ LRESULT BlinkSurface::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CAPTURECHANGED:
         pressed_ = false;
         return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
     case WM_COMMAND:
     case WM_HSCROLL:
     case WM_CTLCOLORSCROLLBAR:
