@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Measures the blinking surface from outside the program: flip intervals seen
 on the display server, CPU of the program and of the X server, memory,
-start-up time and idle wake-ups. Start it through bench/run.sh."""
+start-up time and idle wake-ups. The Windows program runs under Wine on the
+same kind of display, with its own tick log beside the screen's figures.
+Start it through bench/run.sh."""
 
 import argparse
 import json
@@ -216,6 +218,80 @@ def xdotool(env, *args):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
+class Wine:
+    """A scratch prefix for the Windows program, made once for the whole run."""
+
+    def __init__(self, exe):
+        self.exe = exe
+        self.loader = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else shutil.which("wine64")
+        self.server = "/usr/lib/wine/wineserver" if os.path.exists("/usr/lib/wine/wineserver") \
+            else shutil.which("wineserver")
+        self.prefix = Path(tempfile.mkdtemp(prefix="varno-bench-wine-"))
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("DISPLAY", None)
+        subprocess.run([self.loader, "wineboot", "--init"], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        self.stop_server()
+
+    def stop_server(self):
+        # A server started for one display keeps its size for the next.
+        subprocess.run([self.server, "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+
+    def store_bounds(self, env, size):
+        key = "HKCU\\Software\\VB and VBA Program Settings\\ゾルテカ\\Settings"
+        for name, value in (("MainLeft", 0), ("MainTop", 0), ("MainWidth", size[0] * 15),
+                            ("MainHeight", size[1] * 15)):
+            subprocess.run([self.loader, "reg", "add", key, "/v", name, "/d", str(value), "/f"], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    def processes(self, exclude):
+        """Wine's own processes of this prefix: wineserver, services, explorer..."""
+        marker = f"WINEPREFIX={self.prefix}".encode()
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) in exclude:
+                continue
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as f:
+                    if marker in f.read().split(b"\0"):
+                        found.append(int(entry))
+            except OSError:
+                pass
+        return found
+
+    def close(self):
+        self.stop_server()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def tick_log_figures(path, period_ms):
+    """The program's own record: when each flip was due, when the timer's
+    wait ended and when the surface had been repainted (microseconds)."""
+    rows = []
+    for line in Path(path).read_text().splitlines():
+        parts = line.split()
+        if len(parts) == 4:
+            rows.append([int(v) for v in parts])
+    if len(rows) < 3:
+        return {}
+    late = [(woke - due) / 1000 for due, woke, _, _ in rows]
+    paint = [(painted - woke) / 1000 for _, woke, painted, _ in rows]
+    painted = [r[2] for r in rows]
+    intervals = [(b - a) / 1000 for a, b in zip(painted, painted[1:])]
+    return {"log_ticks": len(rows), "log_late_mean_ms": statistics.fmean(late),
+            "log_late_sd_ms": statistics.pstdev(late), "log_paint_mean_ms": statistics.fmean(paint),
+            "log_interval_mean_ms": statistics.fmean(intervals),
+            "log_interval_sd_ms": statistics.pstdev(intervals),
+            "log_skipped": sum(r[3] for r in rows)}
+
+
 # ---------------------------------------------------------------- one case
 
 def write_settings(config_home, size):
@@ -257,6 +333,8 @@ def wait_for_quiet(args):
 
 def run_case(args, mode, size, period_ms):
     wait_for_quiet(args)
+    if mode == "wine":
+        args.wine.stop_server()
     xvfb, display = start_xvfb(size)
     tmp = Path(tempfile.mkdtemp(prefix="varno-bench-"))
     (tmp / "config").mkdir()
@@ -279,6 +357,12 @@ def run_case(args, mode, size, period_ms):
                    f"--user-data-dir={tmp / 'browser'}", "--window-position=0,0",
                    f"--window-size={size[0]},{size[1]}", "--kiosk",
                    f"file://{tmp / 'peer.html'}?period={period_ms}"]
+        elif mode == "wine":
+            # Wine leaves maximising to the window manager, and none runs
+            # here: as for the Linux program, stored bounds of the whole screen.
+            env.update(args.wine.env, DISPLAY=display, VARNO_TICK_LOG=windows_path(tmp / "ticks.log"))
+            args.wine.store_bounds(env, size)
+            cmd = [args.wine.loader, args.wine.exe]
         else:
             write_settings(tmp / "config", size)
             cmd = [args.varno]
@@ -295,7 +379,12 @@ def run_case(args, mode, size, period_ms):
         result["first_frame_ms"] = (first - t_exec) / 1e6
         result["initial_pixel"] = f"{shown:06x}"
 
-        if period_ms != 20 and mode != "browser":
+        if period_ms != 20 and mode == "wine":
+            # The keyboard's way: the surface has the focus, Tab moves it to
+            # the scroll bar, and its arrow keys step it.
+            xdotool(env, "mousemove", str(x), str(y), "key", "Tab", "Right", "Left")
+            time.sleep(0.3)
+        elif period_ms != 20 and mode != "browser":
             set_period_with_scroll_bar(env, args)
 
         pids = [app.pid] if mode != "browser" else descendants(app.pid)
@@ -306,13 +395,16 @@ def run_case(args, mode, size, period_ms):
         time.sleep(0.5)
         if mode == "browser":
             pids = descendants(app.pid)
-        cpu0, x0, s0, m0, t0 = (cpu_ns(pids), cpu_ns([xvfb.pid]), cpu_ns([sampler.proc.pid]),
-                                machine_busy(), now_ns())
+        wine_pids = args.wine.processes(set(pids)) if mode == "wine" else []
+        cpu0, x0, s0, w0, m0, t0 = (cpu_ns(pids), cpu_ns([xvfb.pid]), cpu_ns([sampler.proc.pid]),
+                                    cpu_ns(wine_pids), machine_busy(), now_ns())
         time.sleep(args.seconds)
-        cpu1, x1, s1, m1, t1 = (cpu_ns(pids), cpu_ns([xvfb.pid]), cpu_ns([sampler.proc.pid]),
-                                machine_busy(), now_ns())
+        cpu1, x1, s1, w1, m1, t1 = (cpu_ns(pids), cpu_ns([xvfb.pid]), cpu_ns([sampler.proc.pid]),
+                                    cpu_ns(wine_pids), machine_busy(), now_ns())
         cores = os.cpu_count() or 1
-        ours = (cpu1 - cpu0) + (x1 - x0) + (s1 - s0)
+        ours = (cpu1 - cpu0) + (x1 - x0) + (s1 - s0) + (w1 - w0)
+        if mode == "wine":
+            result["wine_cpu_pct"] = 100 * (w1 - w0) / (t1 - t0)
         busy = (m1[0] - m0[0]) / (m1[1] - m0[1]) * cores * (t1 - t0)
         # What else kept the machine busy meanwhile, in per cent of one core.
         result["other_load_pct"] = max(0.0, 100 * (busy - ours) / (t1 - t0))
@@ -334,6 +426,8 @@ def run_case(args, mode, size, period_ms):
         result["timer_arms_per_s"] = None if arms is None else arms / ((ti1 - ti0) / 1e9)
         # The sampler's own requests cost the server the same while stopped.
         result["x_idle_cpu_pct"] = 100 * (xi1 - xi0) / (ti1 - ti0)
+        if mode == "wine":
+            result.update(tick_log_figures(tmp / "ticks.log", period_ms))
 
         changes = sampler.stop()
         result["samples"] = sampler.samples
@@ -384,14 +478,22 @@ def percentile(values, p):
 
 # ---------------------------------------------------------------- reporting
 
-LABELS = {"server": "ours (server-side)", "raster": "raster reference", "browser": "chromium peer"}
-COLOURS = {"server": "#1b7837", "raster": "#b2182b", "browser": "#2166ac"}
+LABELS = {"server": "ours (server-side)", "raster": "raster reference", "browser": "chromium peer",
+          "wine": "varno.exe under Wine"}
+COLOURS = {"server": "#1b7837", "raster": "#b2182b", "browser": "#2166ac", "wine": "#8c510a"}
 
 
 def fmt(value, digits=2):
     if value is None:
         return "n/a"
     return f"{value:.{digits}f}"
+
+
+def cpu(r):
+    # Under Wine, the program's own and, in brackets, Wine's other processes.
+    if r["mode"] == "wine":
+        return f"{fmt(r['cpu_pct'])} (+{fmt(r.get('wine_cpu_pct'))} Wine)"
+    return fmt(r["cpu_pct"])
 
 
 def memory(r):
@@ -415,17 +517,28 @@ def table(results):
         rows.append(
             f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | {r['flips']} | {fmt(r.get('mean_ms'), 3)} "
             f"| {fmt(r.get('sd_ms'), 3)} | {fmt(r.get('p99_ms'))} | {r['missed']} | {r['extra']} "
-            f"| {fmt(r['cpu_pct'])} | {fmt(r['x_cpu_pct'], 1)} ({fmt(r['x_net_cpu_pct'], 1)}) "
+            f"| {cpu(r)} | {fmt(r['x_cpu_pct'], 1)} ({fmt(r['x_net_cpu_pct'], 1)}) "
             f"| {fmt(r['x_ms_per_flip'])} | {memory(r)} | {fmt(r['first_frame_ms'], 0)} "
             f"| {fmt(r['wakeups_per_s'], 1)} | {fmt(r['timer_arms_per_s'], 1)} "
             f"| {fmt(r['other_load_pct'], 0)} |")
+    logged = [r for r in results if r.get("log_ticks")]
+    if logged:
+        rows += ["", "The Windows program's own tick log under Wine (its timer, apart from the display):", "",
+                 "| size | period | ticks | wait ended after due, mean ms | sd ms | repaint after wake, mean ms "
+                 "| interval mean ms | interval sd ms | skipped |",
+                 "|---|---|---|---|---|---|---|---|---|"]
+        for r in logged:
+            rows.append(f"| {r['size'][0]}×{r['size'][1]} | {r['period_ms']} | {r['log_ticks']} "
+                        f"| {fmt(r['log_late_mean_ms'], 3)} | {fmt(r['log_late_sd_ms'], 3)} "
+                        f"| {fmt(r['log_paint_mean_ms'], 3)} | {fmt(r['log_interval_mean_ms'], 3)} "
+                        f"| {fmt(r['log_interval_sd_ms'], 3)} | {r['log_skipped']} |")
     return "\n".join(rows)
 
 
 def svg(results, path):
     sizes = sorted({tuple(r["size"]) for r in results}, key=lambda s: s[0] * s[1])
     periods = sorted({r["period_ms"] for r in results})
-    modes = [m for m in ("server", "raster", "browser") if any(r["mode"] == m for r in results)]
+    modes = [m for m in ("server", "raster", "browser", "wine") if any(r["mode"] == m for r in results)]
     pw, ph, ml, mt, gap = 420, 200, 60, 50, 60
     width = ml + len(periods) * (pw + gap)
     height = mt + len(sizes) * (ph + gap) + 40
@@ -501,7 +614,10 @@ def main():
     ap.add_argument("--out", default=str(HERE / "results"))
     ap.add_argument("--sizes", default="640x480,1920x1080,3840x2160")
     ap.add_argument("--periods", default="20,50")
-    ap.add_argument("--modes", default="server,raster,browser")
+    ap.add_argument("--modes", default="server,raster,browser,wine")
+    ap.add_argument("--wine-varno", help="the Windows program (varno.exe), run under wine64")
+    ap.add_argument("--merge", action="store_true",
+                    help="keep the cases of results.json that this run does not measure again")
     ap.add_argument("--seconds", type=float, default=11.0, help="running time sampled per case")
     ap.add_argument("--every-us", type=int, default=250, help="sampling period of the pixel")
     ap.add_argument("--quiet-below", type=float, default=25,
@@ -516,6 +632,14 @@ def main():
     if "browser" in modes and not args.browser:
         print("no chromium: the browser peer is left out", file=sys.stderr)
         modes.remove("browser")
+    args.wine = None
+    if "wine" in modes:
+        if args.wine_varno and shutil.which("Xvfb") and (os.path.exists("/usr/lib/wine/wine64")
+                                                         or shutil.which("wine64")):
+            args.wine = Wine(os.path.abspath(args.wine_varno))
+        else:
+            print("no varno.exe or no wine64: the Windows program is left out", file=sys.stderr)
+            modes.remove("wine")
     sizes = [tuple(int(v) for v in s.split("x")) for s in args.sizes.split(",")]
     periods = [int(p) for p in args.periods.split(",")]
 
@@ -525,8 +649,17 @@ def main():
             for mode in modes:
                 print(f"{size[0]}x{size[1]} {period} ms {mode} ...", file=sys.stderr, flush=True)
                 results.append(run_case(args, mode, size, period))
+    if args.wine:
+        args.wine.close()
     out = Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
+    if args.merge and (out / "results.json").exists():
+        done = {(tuple(r["size"]), r["period_ms"], r["mode"]) for r in results}
+        kept = [r for r in json.loads((out / "results.json").read_text())
+                if (tuple(r["size"]), r["period_ms"], r["mode"]) not in done]
+        order = {m: i for i, m in enumerate(LABELS)}
+        results = sorted(kept + results, key=lambda r: (r["size"][0] * r["size"][1], r["period_ms"],
+                                                         order[r["mode"]]))
     (out / "results.json").write_text(json.dumps(results, indent=1) + "\n")
     text = table(results)
     (out / "table.md").write_text(text + "\n")

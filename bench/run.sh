@@ -3,7 +3,8 @@
 # 100 flips, then measures the blinking surface
 # from outside on its own Xvfb: 640×480, 1920×1080 and 3840×2160, periods
 # 20 ms and 50 ms, the server-filled surface, Qt's raster painting forced with
-# VARNO_SURFACE=raster, and Debian's chromium doing the same job in a page.
+# VARNO_SURFACE=raster, Debian's chromium doing the same job in a page, and the
+# Windows program (cross-built with mingw-w64) under Wine, with its tick log.
 # Prints one table and writes bench/results/{table.md,intervals.svg,results.json}.
 # Arguments go to bench.py (for example --sizes 640x480 --seconds 20).
 # Not part of the tests; takes about ten minutes.
@@ -11,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh run
-wanted=(xvfb xdotool python3 chromium linux-perf libxcb1-dev pkg-config)
+wanted=(xvfb xdotool python3 chromium linux-perf libxcb1-dev pkg-config g++-mingw-w64-x86-64-posix wine64)
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
@@ -29,6 +30,11 @@ cmake --build build-bench -j"$(nproc)" --target varno flip_allocations registry_
 cmake -S bench -B build-bench/probe -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench/probe
 
+cmake -S . -B build-bench-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVARNO_WITH_QT=OFF \
+  -DVARNO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench-win -j"$(nproc)" --target varno
+
 build-bench/bench/registry/registry_oddities
 tests/support/with_xvfb.sh -s 1024x768x24 env QT_QPA_PLATFORM=xcb build-bench/bench/allocations/flip_allocations
-exec python3 bench/bench.py --varno build-bench/ui/qt/varno --probe build-bench/probe/varno_probe "$@"
+exec python3 bench/bench.py --varno build-bench/ui/qt/varno --probe build-bench/probe/varno_probe \
+  --wine-varno build-bench-win/ui/win32/varno.exe "$@"

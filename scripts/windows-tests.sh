@@ -2,7 +2,8 @@
 # Cross-compiles the Windows platform services, the window-free logic and
 # their tests with mingw-w64, and runs the tests under Wine in a throwaway
 # prefix: the Win32 tests with a Western ANSI code page (1252), then every
-# test with the Japanese one (932).
+# test with the Japanese one (932). Then the program itself in real windows,
+# on a private X server with a window manager.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -54,3 +55,8 @@ echo "== Under Wine, ANSI code page 1252"
 LC_ALL=C.UTF-8 ctest --output-on-failure -j"$jobs" --timeout 600 -L windows
 echo "== Under Wine, ANSI code page 932"
 LOCPATH=$locales LC_ALL=ja_JP.UTF-8 ctest --output-on-failure -j"$jobs" --timeout 600
+tested=$SECONDS
+echo "== varno.exe in real windows under Wine"
+LC_ALL=C.UTF-8 timeout 600 "$root/tests/ui/win32/wine_window_test.sh" "$build/varno/ui/win32/varno.exe" \
+  "$build/varno/tests/platform/win32/marker_tool.exe" "$build/varno/tests/ui/win32/win32_ui_tests.exe"
+echo "Windows tests: unit tests $((tested - booted)) s, real windows $((SECONDS - tested)) s"

@@ -40,7 +40,8 @@ std::string Win32SettingsStore::read(const std::string& app, const std::string& 
         DWORD size = 0;
         LSTATUS result = RegGetValueW(toHkey(root_), path->c_str(), name->c_str(), RRF_RT_REG_SZ,
                                       nullptr, nullptr, &size);
-        if (result != ERROR_SUCCESS)
+        // A value this large was never written by the program: it is no setting.
+        if (result != ERROR_SUCCESS || size > kMaxSettingBytes)
             return fallback;
         std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
         size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -71,7 +72,8 @@ bool Win32SettingsStore::write(const std::string& app, const std::string& sectio
     for (const auto& [key, value] : values) {
         auto name = utf8ToWide(key);
         auto text = utf8ToWide(value);
-        if (!name || !text || key.empty()) {
+        // Nothing the reader would turn away is written.
+        if (!name || !text || key.empty() || (text->size() + 1) * sizeof(wchar_t) > kMaxSettingBytes) {
             stored = false;
             continue;
         }

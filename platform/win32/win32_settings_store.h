@@ -9,6 +9,10 @@ namespace varno::platform::win32 {
 // values: <root>\<base>\<app>\<section>, one REG_SZ value per key.
 inline constexpr const char* kClassicSettingsBase = "Software\\VB and VBA Program Settings";
 
+// A stored value larger than this, terminator included, counts as absent:
+// the program's own values are a few bytes.
+inline constexpr unsigned long kMaxSettingBytes = 1024;
+
 // Uses the wide-character API throughout, so an application name like the
 // program's Japanese title is stored the same under every ANSI code page.
 class Win32SettingsStore final : public SettingsStore {

@@ -65,7 +65,8 @@ TEST_F(Win32, SettingsRoundTripAtTheClassicPlaceAsText)
     ASSERT_EQ(RunTool(L"reg.exe add \"HKCU\\" + key + L"\" /f /v MainTop /t REG_DWORD /d 5"), 0);
     Win32SettingsStore store;
     EXPECT_EQ(store.read(kAppTitle, "Settings", "MainTop", "1000"), "1000");
-    for (const std::string& value : {std::string("-60"), std::string("色変更"), std::string(5000, '7')}) {
+    // 511 characters and the terminator fill the 1 KiB a value may take.
+    for (const std::string& value : {std::string("-60"), std::string("色変更"), std::string(511, '7')}) {
         ASSERT_TRUE(store.write(kAppTitle, "Settings", {{"MainTop", value}}));
         EXPECT_EQ(store.read(kAppTitle, "Settings", "MainTop", ""), value);
         // What lies in the registry, read past the store.
@@ -76,6 +77,11 @@ TEST_F(Win32, SettingsRoundTripAtTheClassicPlaceAsText)
                   ERROR_SUCCESS);
         EXPECT_EQ(std::pair(type, wideToUtf8(stored.c_str())), std::pair(DWORD(REG_SZ), value));
     }
+    // Longer is no setting of ours: not written, and not read when another
+    // program put it there.
+    EXPECT_FALSE(store.write(kAppTitle, "Settings", {{"MainTop", std::string(512, '7')}}));
+    ASSERT_EQ(RunTool(L"reg.exe add \"HKCU\\" + key + L"\" /f /v MainTop /d " + std::wstring(600, L'7')), 0);
+    EXPECT_EQ(store.read(kAppTitle, "Settings", "MainTop", "1000"), "1000");
 }
 
 // The marker tool is built as the program is, so it carries the same resources.

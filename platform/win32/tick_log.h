@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/period_schedule.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace varno::platform::win32 {
+
+// Notes for each flip when it was due, when the timer's wait ended and when
+// the surface had been repainted, so a measurement can tell the timer's own
+// precision from the display's. Off unless the environment variable
+// VARNO_TICK_LOG names a file. The records go to memory, allocated once;
+// the file is written only when the blinking stops and when the program
+// ends, so logging adds no allocation and no file access to a flip.
+class TickLog {
+public:
+    // The file named by VARNO_TICK_LOG, or a log that records nothing.
+    static TickLog fromEnvironment();
+
+    TickLog() = default;
+    TickLog(TickLog&&) noexcept;
+    TickLog& operator=(TickLog&&) noexcept;
+    ~TickLog();
+
+    bool enabled() const noexcept { return records_ != nullptr; }
+
+    void record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped) noexcept;
+
+    // Appends what was recorded since the last flush, one line a flip in
+    // microseconds: "due woke painted skipped".
+    void flush() noexcept;
+
+private:
+    struct Record {
+        ClockTime due, woke, painted;
+        std::int64_t skipped;
+    };
+    static constexpr std::size_t kCapacity = 1 << 17;  // 44 minutes at 20 ms
+
+    std::wstring path_;
+    std::unique_ptr<Record[]> records_;
+    std::size_t count_ = 0;
+    bool written_ = false;
+};
+
+}  // namespace varno::platform::win32

@@ -1,0 +1,75 @@
+#include "core/about_layout.h"
+
+#include "core/about_design.h"
+#include "core/twips.h"
+
+#include <gtest/gtest.h>
+
+namespace varno::about {
+namespace {
+
+bool overlaps(const PixelRect& a, const PixelRect& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+bool inside(const PixelRect& r, const AboutPlacement& p)
+{
+    return r.x >= 0 && r.y >= 0 && r.x + r.width <= p.clientWidth && r.y + r.height <= p.clientHeight;
+}
+
+// Whatever the font asks, every text gets its one line whole, nothing lies
+// on a button, and everything stays inside the dialog.
+TEST(AboutLayout, TextsStayOnOneLineBesideTheButtons)
+{
+    std::array<TextSize, kLabelCount> small{}, japanese{}, wideTitle{}, huge{};
+    small.fill({40, 10});
+    // 9-point text at 96 DPI: each warning line is wider than designed.
+    japanese.fill({200, 17});
+    japanese[kWarning1Label] = {288, 17};
+    japanese[kWarning2Label] = {324, 17};
+    wideTitle = japanese;
+    wideTitle[kTitleLabel] = {600, 40};
+    huge.fill({900, 60});
+    const struct {
+        const char* what;
+        std::array<TextSize, kLabelCount> texts;
+        double dpi;
+        bool designSize;
+    } cases[] = {
+        {"short texts keep the design", small, 96, true},
+        {"the warning lines push the buttons right", japanese, 96, false},
+        {"a wide title widens the dialog only", wideTitle, 96, false},
+        {"everything huge, at 144 DPI", huge, 144, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AboutPlacement p = placeAbout(c.texts, c.dpi);
+        const auto px = [&](int twips) { return twipsToPixels(twips, c.dpi); };
+        EXPECT_EQ(p.clientWidth == px(kClientWidth) && p.clientHeight == px(kClientHeight), c.designSize);
+        EXPECT_EQ(p.ok.x, p.systemInfo.x - (px(kSystemInfoRect.left) - px(kOkRect.left)));
+        for (std::size_t i = 0; i < kLabelCount; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_GE(p.labels[i].width, c.texts[i].width);
+            EXPECT_GE(p.labels[i].height, c.texts[i].height);
+            EXPECT_FALSE(overlaps(p.labels[i], p.ok));
+            EXPECT_FALSE(overlaps(p.labels[i], p.systemInfo));
+            EXPECT_TRUE(inside(p.labels[i], p));
+        }
+        EXPECT_TRUE(inside(p.ok, p) && inside(p.systemInfo, p));
+    }
+}
+
+TEST(AboutLayout, DesignPlacesAt96Dpi)
+{
+    std::array<TextSize, kLabelCount> none{};
+    const AboutPlacement p = placeAbout(none, 96);
+    // 15 twips a pixel: OK at 4845, 2625, 1692 × 345 twips.
+    EXPECT_EQ(p.ok, (PixelRect{323, 175, 113, 23}));
+    // The second warning line ends where the system information button starts.
+    EXPECT_EQ(p.labels[kWarning2Label], (PixelRect{16, 200, 308, 23}));
+    EXPECT_EQ(std::pair(p.clientWidth, p.clientHeight), std::pair(449, 268));
+}
+
+}  // namespace
+}  // namespace varno::about
