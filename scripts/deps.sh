@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running or testing needs,
-# only those that are missing. Usage: deps.sh run|test
+# only those that are missing. Usage: deps.sh run|test|windows
 set -euo pipefail
 
 run_packages=(
@@ -10,18 +10,25 @@ run_packages=(
   qt6-qpa-plugins
   pkg-config libxcb1-dev
 )
+# Cross-building and packing the Windows program.
+windows_packages=(
+  cmake make
+  g++-mingw-w64-x86-64-posix wixl msitools
+)
 test_packages=(
   "${run_packages[@]}"
+  "${windows_packages[@]}"
   googletest libgtest-dev
   xvfb xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream lintian dpkg-dev man-db
-  g++-mingw-w64-x86-64-posix wine64 locales
+  wine64 locales
 )
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  windows) wanted=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 run|test|windows" >&2; exit 2 ;;
 esac
 
 missing=()

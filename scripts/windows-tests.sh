@@ -2,8 +2,10 @@
 # Cross-compiles the Windows platform services, the window-free logic and
 # their tests with mingw-w64, and runs the tests under Wine in a throwaway
 # prefix: the Win32 tests with a Western ANSI code page (1252), then every
-# test with the Japanese one (932). Then the program itself in real windows,
-# on a private X server with a window manager.
+# test with the Japanese one (932), among them the Windows packages' tests
+# (tests/packaging/windows), which install the MSI in a prefix of their own.
+# Then the program itself in real windows, on a private X server with a
+# window manager.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
