@@ -38,7 +38,7 @@ inline constexpr unsigned kIconBackgroundRgb = 0xC0C0C0;
 // The program icon is 32 pixels, 480 twips at 15 twips a pixel.
 inline constexpr int kIconTwips = 480;
 
-// What a warning line's text keeps clear of the buttons beside it.
+// What a text keeps clear of the buttons beside it.
 inline constexpr int kWarningButtonGap = 120;
 
 // How far the buttons and the dialog's right edge move right so that each

@@ -13,9 +13,6 @@ constexpr std::array<DesignRect, kLabelCount> kLabelRects{
     kWarning1Rect, kVersionRect, kTitleRect, kDescriptionRect, kCopyrightRect, kWarning2Rect, kContactRect,
 };
 
-// The least room between a text and a button beside it.
-constexpr int kButtonGap = 120;
-
 bool rowsOverlap(const PixelRect& a, const PixelRect& b)
 {
     return a.y < b.y + b.height && b.y < a.y + a.height;
@@ -50,7 +47,7 @@ AboutPlacement placeAbout(const std::array<TextSize, kLabelCount>& texts, double
     }
 
     int shift = 0;
-    const int gap = px(kButtonGap);
+    const int gap = px(kWarningButtonGap);
     for (std::size_t i = 0; i < kLabelCount; ++i)
         besideButtons(placement.labels[i], [&](const PixelRect& button) {
             shift = std::max(shift, placement.labels[i].x + texts[i].width + gap - button.x);
