@@ -31,7 +31,9 @@ control)
     check "Depends on $d" '[[ ", $depends," == *", $d"[,\ ]* ]]'
   done
   check "Recommends hardinfo" '[ "$(dpkg-deb -f "$deb" Recommends)" = hardinfo ]'
-  check "Description carries the warning" 'dpkg-deb -f "$deb" Description | grep -q "do not show this program to small children"'
+  # Read whole before matching: grep -q would stop reading early, and the
+  # writer's broken pipe would fail the pipeline now and then.
+  check "Description carries the warning" '[[ "$(dpkg-deb -f "$deb" Description)" == *"do not show this program to small children"* ]]'
   check "the registry file in /etc/xdg is the one conffile" '[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)" = "/etc/xdg/$title/registry.reg" ]'
   ;;
 run)
@@ -51,7 +53,7 @@ run)
   win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
   check "the window shows" '[ -n "$win" ]'
   # Desktops match StartupWMClass against the instance Qt names after the executable.
-  check "its WM_CLASS instance is StartupWMClass" 'xprop -id "$win" WM_CLASS | grep -q "= \"$(sed -n "s/^StartupWMClass=//p" "$entry")\","'
+  check "its WM_CLASS instance is StartupWMClass" '[[ "$(xprop -id "$win" WM_CLASS)" == *"= \"$(sed -n "s/^StartupWMClass=//p" "$entry")\","* ]]'
   kill -TERM "$pid"
   wait "$pid"
   check "it ends cleanly on SIGTERM, its settings in the scratch home" '[ $? -eq 0 ] && [ -f "$XDG_CONFIG_HOME/$title.conf" ]'

@@ -44,7 +44,7 @@ check "installs on Windows 10 into Program Files\\$title" \
 check "a Start-menu shortcut to the program, with the icon" 'l=$(lnk); [[ $l == *varno.exe* && $l == *"$pc\\varno.ico"* ]]'
 check "an uninstall entry: $title $version by ゾルテカ開発チーム" \
   'grep -qx "\"DisplayName\"=\"$title\"" <<<"$e" && grep -qx "\"DisplayVersion\"=\"$version\"" <<<"$e" && grep -qx "\"Publisher\"=\"ゾルテカ開発チーム\"" <<<"$e"'
-check "registered for the machine" 'key "HKCR\\Installer\\Products" | grep -qx "\"ProductName\"=\"$title\""'
+check "registered for the machine" 'key "HKCR\\Installer\\Products" | grep -cx "\"ProductName\"=\"$title\"" >/dev/null'
 
 wine reg add "$settings" /v MainWidth /d 7000.5 /f >/dev/null  # as the program leaves it
 variant "$version" && install "$scratch/$version.msi"
@@ -57,5 +57,5 @@ check "an older version is refused" '! install "$msi" && [ -z "$(entry "$pc")" ]
 cmd=$(wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$newer" /v UninstallString | sed -n 's/.*REG_EXPAND_SZ *//p' | tr -d '\r')
 check "its uninstall command ($cmd) removes folder, shortcut and entry" \
   '[ -n "$cmd" ] && wine $cmd /qn && [ ! -e "$folder" ] && [ -z "$(lnk)" ] && [ -z "$(entry "$newer")" ]'
-check "and leaves the user's settings" 'key "$settings" | grep -qx "\"MainWidth\"=\"7000.5\""'
+check "and leaves the user's settings" 'key "$settings" | grep -cx "\"MainWidth\"=\"7000.5\"" >/dev/null'
 exit $((failures > 0))
