@@ -40,17 +40,18 @@ protected:
 TEST_F(MainWindowTest, StartsAsDesigned)
 {
     MainWindowUnderTest w;
-    EXPECT_EQ(w.window.windowTitle(), ja("ゾルテカ"));
-    EXPECT_EQ(w.button(1)->text(), ja("色変更1"));
-    EXPECT_EQ(w.button(2)->text(), ja("色変更2"));
     const auto menus = w.window.menuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), ja("表示(&V)"));
-    EXPECT_EQ(menus[1]->text(), ja("ﾍﾙﾌﾟ(&H)"));
+    const std::pair<QString, const char*> texts[] = {
+        {w.window.windowTitle(), "ゾルテカ"},          {menus[0]->text(), "表示(&V)"},
+        {menus[1]->text(), "ﾍﾙﾌﾟ(&H)"},                {w.startStop()->text(), "開始(&O)..."},
+        {w.button(1)->text(), "色変更1"},              {w.button(2)->text(), "色変更2"},
+        {w.part<QAction>("mnuHelpAbout")->text(), "ﾊﾞｰｼﾞｮﾝ情報(&A)ゾルテカ..."},
+    };
+    for (const auto& [actual, wanted] : texts)
+        EXPECT_EQ(actual.toStdString(), wanted);
     EXPECT_EQ(menus[0]->menu()->actions().value(0), w.startStop());
-    EXPECT_EQ(w.startStop()->text(), ja("開始(&O)..."));
     EXPECT_FALSE(w.part<QAction>("mnuViewBrowser")->isEnabled());
-    EXPECT_EQ(w.part<QAction>("mnuHelpAbout")->text(), ja("ﾊﾞｰｼﾞｮﾝ情報(&A)ゾルテカ..."));
     EXPECT_EQ(w.surface()->colour(), kSystemButtonFace);
     EXPECT_EQ(w.periodBar()->value(), 50);
 }
@@ -72,38 +73,26 @@ TEST_F(MainWindowTest, ASurfaceClickOrTheMenuItemStartsAndStops)
     EXPECT_EQ(w->tick(), kWhite) << "stopping keeps the colour shown";
 }
 
-TEST_F(MainWindowTest, TheRealTimerFlipsTheSurface)
+// The colour dialogs open on the current colour and a cancel keeps it;
+// neither they nor the bar toggle; the bar's arrow steps 1, its trough 10.
+TEST_F(MainWindowTest, ControlsOnTheSurfaceSetColoursAndPeriodWithoutToggling)
 {
     auto w = shown();
-    clickSurface(*w);
-    for (Colour expected : {kWhite, kBlack, kWhite})
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w->surface()->colour() == expected; }, 5000));
-}
-
-TEST_F(MainWindowTest, AltVThenOToggles)
-{
-    auto w = shown();
-    QApplication::setActiveWindow(&w->window);
-    QTest::keyClick(&w->window, Qt::Key_V, Qt::AltModifier);
-    QMenu* view = w->part<QMenu>("mnuView");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, 2000));
-    QTest::keyClick(view, Qt::Key_O);
-    EXPECT_EQ(w->startStop()->text(), ja("終了"));
-}
-
-TEST_F(MainWindowTest, ControlsOnTheSurfaceDoNotToggleAndTheBarSetsThePeriod)
-{
-    auto w = shown();
-    QScrollBar* bar = w->periodBar();
-    QTest::mouseClick(w->button(1), Qt::LeftButton);
+    for (std::optional<Colour> answer : {std::optional<Colour>{}, {0x0000FFu}, {}})
+        w->chooser.answer = answer, QTest::mouseClick(w->button(1), Qt::LeftButton);
     QTest::mouseClick(w->button(2), Qt::LeftButton);
+    EXPECT_EQ(w->chooser.shownWith, (std::vector<Colour>{kWhite, kWhite, 0x0000FF, kBlack}));
+    QScrollBar* bar = w->periodBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, bar->height() / 2));
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2 + 20, bar->height() / 2));
+    EXPECT_EQ(bar->value(), 61);
     EXPECT_EQ(w->startStop()->text(), ja("開始(&O)..."));
-    EXPECT_EQ(w->chooser.shownWith.size(), 2u);
-    EXPECT_EQ(bar->value(), 61) << "an arrow steps by 1, the trough by 10";
 
+    w->chooser.answer = 0x0000FF;
+    QTest::mouseClick(w->button(2), Qt::LeftButton);
     clickSurface(*w);
+    EXPECT_EQ(w->tick(), 0x0000FFu);
+    EXPECT_EQ(w->tick(), 0x0000FFu) << "equal colours: steady";
     for (const auto& [value, ticking] : {std::pair{0, false}, {1, true}}) {
         bar->setValue(value);
         EXPECT_EQ(w->timer()->isActive(), ticking) << value;
@@ -111,8 +100,8 @@ TEST_F(MainWindowTest, ControlsOnTheSurfaceDoNotToggleAndTheBarSetsThePeriod)
 }
 
 // Without a mouse: Tab goes surface, bar, 色変更1, 色変更2 as designed; on the
-// bar each key steps as the mouse does, the tooltip saying the period; Esc
-// stops the flashing wherever the focus is, and never starts it.
+// bar each key steps as the mouse does, the tooltip saying the period; Alt+V,
+// O starts; Esc stops the flashing wherever the focus is, and never starts it.
 TEST_F(MainWindowTest, TheKeyboardSetsThePeriodAndEscStops)
 {
     auto w = shown();
@@ -135,26 +124,16 @@ TEST_F(MainWindowTest, TheKeyboardSetsThePeriodAndEscStops)
     }
 
     QTest::keyClick(bar, Qt::Key_Right);
-    clickSurface(*w);
+    QTest::keyClick(&w->window, Qt::Key_V, Qt::AltModifier);  // Alt+V, O: the menu item
+    QMenu* view = w->part<QMenu>("mnuView");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, 2000));
+    QTest::keyClick(view, Qt::Key_O);
+    EXPECT_EQ(w->startStop()->text(), ja("終了"));
     for (int press = 0; press < 2; ++press) {
         QTest::keyClick(bar, Qt::Key_Escape);
         EXPECT_EQ(w->startStop()->text(), ja("開始")) << "stopped, never started again";
         EXPECT_FALSE(w->timer()->isActive());
     }
-}
-
-TEST_F(MainWindowTest, ColourDialogsOpenWithTheCurrentColourAndCancelKeepsIt)
-{
-    auto w = shown();
-    for (std::optional<Colour> answer : {std::optional<Colour>{}, {0x0000FFu}, {}})
-        w->chooser.answer = answer, QTest::mouseClick(w->button(1), Qt::LeftButton);
-    EXPECT_EQ(w->chooser.shownWith, (std::vector<Colour>{kWhite, kWhite, 0x0000FF}));
-    w->chooser.answer = 0x0000FF;
-    QTest::mouseClick(w->button(2), Qt::LeftButton);
-    EXPECT_EQ(w->chooser.shownWith.back(), kBlack);
-    clickSurface(*w);
-    EXPECT_EQ(w->tick(), 0x0000FFu);
-    EXPECT_EQ(w->tick(), 0x0000FFu) << "equal colours: steady";
 }
 
 TEST_F(MainWindowTest, SurfaceCoversTheClientAreaAtEverySize)
