@@ -9,11 +9,12 @@ run_packages=(
   qt6-translations-l10n fonts-noto-cjk
   qt6-qpa-plugins
   pkg-config libxcb1-dev
+  libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland
 )
 test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick openbox
+  xvfb xdotool x11-utils imagemagick openbox weston
   desktop-file-utils appstream lintian dpkg-dev man-db
   g++-mingw-w64-x86-64-posix wine64 locales
 )
