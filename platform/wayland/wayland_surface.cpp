@@ -177,12 +177,12 @@ std::unique_ptr<WaylandBuffers> createBuffers(wl_shm* shm)
     return buffers->pool ? std::move(buffers) : nullptr;
 }
 
-void onPresented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh, std::uint32_t secondsLow,
-                 std::uint32_t nanoseconds, std::uint32_t refresh, std::uint32_t, std::uint32_t, std::uint32_t)
+void onPresented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh,
+                 std::uint32_t secondsLow, std::uint32_t nanoseconds, std::uint32_t refresh, std::uint32_t,
+                 std::uint32_t, std::uint32_t)
 {
-    const std::uint64_t seconds = (std::uint64_t(secondsHigh) << 32) | secondsLow;
-    qCDebug(lcPresentation, "presented %llu refresh %u", static_cast<unsigned long long>(seconds * 1000000000u + nanoseconds),
-            refresh);
+    const unsigned long long seconds = (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
+    qCDebug(lcPresentation, "presented %llu refresh %u", seconds * 1000000000ull + nanoseconds, refresh);
     wp_presentation_feedback_destroy(feedback);
 }
 
