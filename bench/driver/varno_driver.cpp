@@ -3,6 +3,8 @@
 // starts it under weston. Commands, one a line:
 //   toggle  the start/stop item, as a click on the surface does
 //   right   the scroll bar's right arrow; left: its left arrow
+//   timing on, timing off  whether flips report their presentation (on at
+//           first; asking for it costs the program and the compositor a little)
 //   quit
 // Prints "ready" once the window shows and every flip's fate as the
 // compositor reports it: "presented NS" (its presentation clock) or
@@ -116,11 +118,17 @@ private:
 
 }  // namespace
 
+void reportPresentation(bool on)
+{
+    QLoggingCategory::setFilterRules(on ? QStringLiteral("varno.surface.presentation.debug=true")
+                                        : QStringLiteral("varno.surface.presentation.debug=false"));
+}
+
 int main(int argc, char* argv[])
 {
     const bool qtPaints = qEnvironmentVariable("VARNO_SURFACE") == QLatin1String("raster");
-    if (!qtPaints)
-        QLoggingCategory::setFilterRules(QStringLiteral("varno.surface.presentation.debug=true"));
+    bool timing = true;
+    reportPresentation(timing);
     qInstallMessageHandler(forwardPresentation);
     QApplication app(argc, argv);
     varno::ui::setUpApplication(app);
@@ -138,8 +146,10 @@ int main(int argc, char* argv[])
     if (qtPaints) {
         presentation = std::make_unique<WindowPresentation>(window.windowHandle());
         // After the window's own handler: the flip is made, its paint to come.
-        QObject::connect(timer, &varno::platform::PeriodTimer::timeout, &window,
-                         [&] { presentation->requestForNextCommit(); });
+        QObject::connect(timer, &varno::platform::PeriodTimer::timeout, &window, [&] {
+            if (timing)
+                presentation->requestForNextCommit();
+        });
     }
 
     // Ready once the window shows and has settled.
@@ -170,6 +180,8 @@ int main(int argc, char* argv[])
                 periodBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
             else if (command == "left")
                 periodBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            else if (command == "timing on" || command == "timing off")
+                reportPresentation(timing = command == "timing on");
             else if (command == "quit")
                 window.close();
         }

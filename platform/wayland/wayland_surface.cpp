@@ -54,14 +54,25 @@ struct WaylandGlobals {
 };
 
 // Two pixels in one shared-memory pool, each a 1 × 1 buffer.
+//
+// Each buffer also stays attached to a surface of its own that is never
+// shown, so the compositor never hands either back while the tiles swap
+// between them: a release per flip would wake Qt's two Wayland threads and
+// then its main thread, which costs more than the flip itself. A compositor
+// that copies a buffer at once and hands it back anyway loses nothing by it.
 struct WaylandBuffers {
     static constexpr int kCount = 2;
     wl_shm_pool* pool = nullptr;
     wl_buffer* buffer[kCount] = {};
+    wl_surface* keeper[kCount] = {};
     std::uint32_t* pixels = nullptr;
 
     ~WaylandBuffers()
     {
+        for (wl_surface* s : keeper) {
+            if (s)
+                wl_surface_destroy(s);
+        }
         for (wl_buffer* b : buffer) {
             if (b)
                 wl_buffer_destroy(b);
@@ -153,7 +164,7 @@ std::unique_ptr<WaylandGlobals> bindGlobals(wl_display* display)
     return globals;
 }
 
-std::unique_ptr<WaylandBuffers> createBuffers(wl_shm* shm)
+std::unique_ptr<WaylandBuffers> createBuffers(wl_shm* shm, wl_compositor* compositor)
 {
     constexpr int kBytes = sizeof(std::uint32_t) * WaylandBuffers::kCount;
     const int fd = memfd_create("varno-fill", MFD_CLOEXEC | MFD_ALLOW_SEALING);
@@ -170,6 +181,9 @@ std::unique_ptr<WaylandBuffers> createBuffers(wl_shm* shm)
             for (int i = 0; i < WaylandBuffers::kCount; ++i) {
                 buffers->pixels[i] = 0;
                 buffers->buffer[i] = wl_shm_pool_create_buffer(buffers->pool, i * 4, 1, 1, 4, WL_SHM_FORMAT_XRGB8888);
+                buffers->keeper[i] = wl_compositor_create_surface(compositor);
+                wl_surface_attach(buffers->keeper[i], buffers->buffer[i], 0, 0);
+                wl_surface_commit(buffers->keeper[i]);
             }
         }
     }
@@ -232,7 +246,7 @@ std::unique_ptr<WaylandSurface> WaylandSurface::follow(QWidget* widget)
     auto globals = bindGlobals(display);
     if (!globals->complete())
         return nullptr;
-    auto buffers = createBuffers(globals->shm);
+    auto buffers = createBuffers(globals->shm, globals->compositor);
     if (!buffers)
         return nullptr;
     return std::unique_ptr<WaylandSurface>(new WaylandSurface(widget, std::move(globals), std::move(buffers)));
@@ -421,7 +435,9 @@ void WaylandSurface::show(QRgb rgb) noexcept
     if (tiles_.empty())
         return;
     // The other buffer; it is written only when the colour itself changes,
-    // so a steady blink between two colours writes nothing at all.
+    // so a steady blink between two colours writes nothing at all. The
+    // compositor may be holding it (see WaylandBuffers), but one aligned
+    // pixel can never be read half written.
     const int next = shown_ == 0 ? 1 : 0;
     const std::uint32_t pixel = 0xFF000000u | (rgb & 0x00FFFFFFu);
     if (buffers_->pixels[next] != pixel)
