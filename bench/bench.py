@@ -739,7 +739,7 @@ def main():
     for modes_of, prefix, make_table, title in (
             (X11_MODES, "", table, "Flip intervals seen on the X server"),
             (WAYLAND_MODES, "wayland_", wayland_table,
-             "Intervals between the presentation times weston reports")):
+             "Presentation intervals on weston")):
         these = [r for r in results if r["mode"] in modes_of]
         if not these:
             continue
