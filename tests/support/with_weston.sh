@@ -3,7 +3,11 @@
 # renderer (so the screen has pixels to read back), screenshots allowed
 # (--debug), no panel and no animations, a private XDG_RUNTIME_DIR. weston runs as root too.
 # Usage: with_weston.sh [-s WxH] command args...
+# Exits 77 (skipped) where weston or its screenshooter is not installed.
 set -euo pipefail
+for tool in weston weston-screenshooter; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
 size=1280x1024
 if [ "${1:-}" = -s ]; then size=$2; shift 2; fi
 

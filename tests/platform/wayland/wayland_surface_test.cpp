@@ -116,7 +116,9 @@ protected:
         surface = w->surface();
         // Only the test's own ticks: the timer must not flip the colour between them.
         w->periodBar()->setValue(0);
-        w->startStop()->trigger();
+        // A click on the surface starts it, as ever.
+        QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
+        ASSERT_EQ(w->startStop()->text(), QString::fromUtf8("終了"));
         // Wait until the window shows, its controls drawn: each shows more
         // than one colour.
         ASSERT_TRUE(QTest::qWaitFor([&] {
@@ -248,6 +250,24 @@ TEST_P(SurfaceOnWayland, TicksAttachTwoOnePixelBuffersInTurnAndNothingElse)
     }
     EXPECT_EQ(matches(setUp, R"(get_viewport\(new id wp_viewport@\d+, wl_surface@(\d+)\))").size(), tiles.size())
         << "each tile scales its pixel";
+    // What each surface was given as its input region, read in order, as
+    // region ids come back into use.
+    std::map<std::string, bool> regionEmpty;
+    std::map<std::string, bool> inputNone;  // surface → its input region was empty
+    const std::regex created(R"(create_region\(new id wl_region@(\d+)\))"), added(R"(wl_region@(\d+)\.add\()"),
+        input(R"(wl_surface@(\d+)\.set_input_region\(wl_region@(\d+))");
+    std::smatch m;
+    for (const std::string& line : setUp) {
+        if (std::regex_search(line, m, created))
+            regionEmpty[m[1]] = true;
+        else if (std::regex_search(line, m, added))
+            regionEmpty[m[1]] = false;
+        else if (std::regex_search(line, m, input))
+            inputNone[m[1]] = regionEmpty[m[2]];
+    }
+    for (const std::string& tile : tileSurfaces)
+        EXPECT_TRUE(inputNone[tile])
+            << "wl_surface@" << tile << " takes no input: clicks reach the window beneath";
 
     constexpr int kTicks = 6;
     for (int i = 0; i < kTicks; ++i)
