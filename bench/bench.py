@@ -2,7 +2,9 @@
 """Measures the blinking surface from outside the program: flip intervals seen
 on the display server, CPU of the program and of the X server, memory,
 start-up time and idle wake-ups. The Windows program runs under Wine on the
-same kind of display, with its own tick log beside the screen's figures.
+same kind of display, with its own tick log beside the screen's figures. Under
+a headless weston: the flips' presentation times as the compositor reports
+them, the program's and the compositor's CPU, memory and idle wake-ups.
 Start it through bench/run.sh."""
 
 import argparse
@@ -476,11 +478,188 @@ def percentile(values, p):
     return ordered[lo] + (ordered[hi] - ordered[lo]) * (k - lo)
 
 
+# ---------------------------------------------------------------- one case under weston
+
+WESTON_INI = """[core]
+idle-time=0
+# The next repaint starts right after the previous frame is shown: the
+# headless output then keeps a steady 60 Hz, as a real display does, where
+# weston's default (7 ms) leaves it a 26 ms cycle.
+repaint-window=16
+[shell]
+panel-position=none
+locking=false
+animation=none
+close-animation=none
+startup-animation=none
+focus-animation=none
+"""
+
+
+def start_weston(size, runtime):
+    """weston's headless backend with the pixman renderer, so that the
+    compositor really composites; its own private runtime folder."""
+    (runtime / "weston.ini").write_text(WESTON_INI)
+    proc = subprocess.Popen(
+        ["weston", "--backend=headless-backend.so", "--use-pixman", f"--width={size[0]}",
+         f"--height={size[1]}", "--socket=wayland-bench", f"--config={runtime / 'weston.ini'}",
+         f"--log={runtime / 'weston.log'}"],
+        env=dict(os.environ, XDG_RUNTIME_DIR=str(runtime)),
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    socket = runtime / "wayland-bench"
+    end = time.monotonic() + 15
+    while not socket.exists():
+        if time.monotonic() > end or proc.poll() is not None:
+            proc.kill()
+            raise RuntimeError("weston did not start")
+        time.sleep(0.05)
+    return proc
+
+
+class Driver:
+    """The program's window driven from stdin (bench/driver), its flips'
+    presentation times read live."""
+
+    def __init__(self, path, env):
+        self.proc = subprocess.Popen([path], env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, text=True)
+        self.fates = []  # (t_ns on arrival, presented ns or None for discarded)
+        self.ready = threading.Event()
+        self.lock = threading.Lock()
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            words = line.split()
+            if not words:
+                continue
+            if words[0] == "ready":
+                self.ready.set()
+            elif words[0] in ("presented", "discarded"):
+                with self.lock:
+                    self.fates.append((now_ns(), int(words[1]) if words[0] == "presented" else None))
+
+    def send(self, command):
+        self.proc.stdin.write(command + "\n")
+        self.proc.stdin.flush()
+
+    def between(self, t0_ns, t1_ns):
+        with self.lock:
+            return [presented for arrived, presented in self.fates if t0_ns <= arrived < t1_ns]
+
+    def stop(self):
+        try:
+            self.send("quit")
+            self.proc.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.proc.kill()
+            self.proc.wait()
+
+
+def run_wayland_case(args, mode, size, period_ms):
+    wait_for_quiet(args)
+    tmp = Path(tempfile.mkdtemp(prefix="varno-bench-"))
+    runtime = tmp / "runtime"
+    runtime.mkdir(mode=0o700)
+    (tmp / "config").mkdir()
+    (tmp / "dirs").mkdir()
+    result = {"mode": mode, "size": list(size), "period_ms": period_ms}
+    weston = driver = None
+    try:
+        weston = start_weston(size, runtime)
+        write_settings(tmp / "config", size)
+        env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WAYLAND_DISPLAY="wayland-bench",
+                   QT_QPA_PLATFORM="wayland", XDG_CONFIG_HOME=str(tmp / "config"),
+                   XDG_CONFIG_DIRS=str(tmp / "dirs"))
+        env.pop("DISPLAY", None)
+        env.pop("VARNO_SURFACE", None)
+        if mode == "wayland-raster":
+            env["VARNO_SURFACE"] = "raster"
+        driver = Driver(args.driver, env)
+        if not driver.ready.wait(60):
+            raise RuntimeError("the window never showed")
+        pids = [driver.proc.pid]
+        result["rss_started_mib"] = rss_kib(pids) / 1024
+        if period_ms != 20:
+            # As a user sets it: one step right and one back.
+            driver.send("right")
+            driver.send("left")
+            time.sleep(0.2)
+
+        # CPU and memory first, with no flip reporting its presentation;
+        # then as long again for the presentation times.
+        driver.send("timing off")
+        driver.send("toggle")
+        time.sleep(0.5)
+        cpu0, w0, m0, t0 = cpu_ns(pids), cpu_ns([weston.pid]), machine_busy(), now_ns()
+        time.sleep(args.seconds)
+        cpu1, w1, m1, t1 = cpu_ns(pids), cpu_ns([weston.pid]), machine_busy(), now_ns()
+        result["rss_mib"] = rss_kib(pids) / 1024
+        t_start = now_ns()
+        driver.send("timing on")
+        time.sleep(args.seconds)
+        t_stop = now_ns()
+        driver.send("toggle")
+        cores = os.cpu_count() or 1
+        busy = (m1[0] - m0[0]) / (m1[1] - m0[1]) * cores * (t1 - t0)
+        result["other_load_pct"] = max(0.0, 100 * (busy - (cpu1 - cpu0) - (w1 - w0)) / (t1 - t0))
+        result["cpu_pct"] = 100 * (cpu1 - cpu0) / (t1 - t0)
+        result["compositor_cpu_pct"] = 100 * (w1 - w0) / (t1 - t0)
+
+        time.sleep(IDLE_SETTLE_S)
+        cs0, ti0 = context_switches(pids), now_ns()
+        arms = count_timer_arms(pids, IDLE_S)
+        if arms is None:
+            time.sleep(IDLE_S)
+        cs1, ti1 = context_switches(pids), now_ns()
+        result["wakeups_per_s"] = (cs1 - cs0) / ((ti1 - ti0) / 1e9)
+        result["timer_arms_per_s"] = None if arms is None else arms / ((ti1 - ti0) / 1e9)
+
+        # Every flip between the start and the stop, as the compositor saw it:
+        # shown at a time of its own, or never (discarded, or shown in the
+        # same frame as the next one).
+        fates = driver.between(t_start, t_stop)
+        shown = sorted({p for p in fates if p is not None})
+        result["flips"] = len(fates)
+        result["shown"] = len(shown)
+        result["missed"] = len(fates) - len(shown)
+        result["discarded"] = sum(1 for p in fates if p is None)
+        intervals = [(b - a) / 1e6 for a, b in zip(shown, shown[1:])]
+        result["intervals_ms"] = [round(i, 3) for i in intervals]
+        if intervals:
+            result["mean_ms"] = statistics.fmean(intervals)
+            result["sd_ms"] = statistics.pstdev(intervals)
+            result["p99_ms"] = percentile(intervals, 99)
+        per_s = len(fates) / ((t_stop - t_start) / 1e9)
+        result["flips_per_s"] = per_s
+        result["cpu_ms_per_flip"] = result["cpu_pct"] * 10 / per_s if per_s else None
+        result["compositor_ms_per_flip"] = result["compositor_cpu_pct"] * 10 / per_s if per_s else None
+    except Exception as e:  # one broken case must not lose the others
+        result["error"] = str(e)
+    finally:
+        if driver:
+            driver.stop()
+        if weston:
+            weston.terminate()
+            try:
+                weston.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                weston.kill()
+                weston.wait()
+        shutil.rmtree(tmp, ignore_errors=True)
+    return result
+
+
 # ---------------------------------------------------------------- reporting
 
+X11_MODES = ("server", "raster", "browser", "wine")
+WAYLAND_MODES = ("wayland", "wayland-raster")
 LABELS = {"server": "ours (server-side)", "raster": "raster reference", "browser": "chromium peer",
-          "wine": "varno.exe under Wine"}
-COLOURS = {"server": "#1b7837", "raster": "#b2182b", "browser": "#2166ac", "wine": "#8c510a"}
+          "wine": "varno.exe under Wine", "wayland": "ours (compositor-filled)",
+          "wayland-raster": "raster reference"}
+COLOURS = {"server": "#1b7837", "raster": "#b2182b", "browser": "#2166ac", "wine": "#8c510a",
+           "wayland": "#1b7837", "wayland-raster": "#b2182b"}
 
 
 def fmt(value, digits=2):
@@ -535,17 +714,38 @@ def table(results):
     return "\n".join(rows)
 
 
-def svg(results, path):
+def wayland_table(results):
+    head = ("| size | period | path | flips | shown | mean ms | sd ms | p99 ms | missed | CPU % "
+            "| CPU ms/flip | compositor CPU % | compositor ms/flip | RSS started MiB | RSS blinking MiB "
+            "| wake-ups/s stopped | timers/s stopped | other load % |")
+    rows = [head, "|" + "---|" * (head.count("|") - 1)]
+    for r in results:
+        size = f"{r['size'][0]}×{r['size'][1]}"
+        if "error" in r:
+            rows.append(f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | failed: {r['error']} "
+                        + "| " * 14 + "|")
+            continue
+        rows.append(
+            f"| {size} | {r['period_ms']} | {LABELS[r['mode']]} | {r['flips']} | {r['shown']} "
+            f"| {fmt(r.get('mean_ms'), 3)} | {fmt(r.get('sd_ms'), 3)} | {fmt(r.get('p99_ms'))} | {r['missed']} "
+            f"| {fmt(r['cpu_pct'])} | {fmt(r['cpu_ms_per_flip'], 3)} | {fmt(r['compositor_cpu_pct'], 1)} "
+            f"| {fmt(r['compositor_ms_per_flip'], 3)} | {fmt(r['rss_started_mib'], 1)} | {fmt(r['rss_mib'], 1)} "
+            f"| {fmt(r['wakeups_per_s'], 1)} | {fmt(r['timer_arms_per_s'], 1)} "
+            f"| {fmt(r['other_load_pct'], 0)} |")
+    return "\n".join(rows)
+
+
+def svg(results, path, title="Flip intervals seen on the X server"):
     sizes = sorted({tuple(r["size"]) for r in results}, key=lambda s: s[0] * s[1])
     periods = sorted({r["period_ms"] for r in results})
-    modes = [m for m in ("server", "raster", "browser", "wine") if any(r["mode"] == m for r in results)]
+    modes = [m for m in LABELS if any(r["mode"] == m for r in results)]
     pw, ph, ml, mt, gap = 420, 200, 60, 50, 60
     width = ml + len(periods) * (pw + gap)
     height = mt + len(sizes) * (ph + gap) + 40
     out = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
            f'font-family="sans-serif" font-size="12">',
            f'<rect width="{width}" height="{height}" fill="white"/>',
-           f'<text x="{ml}" y="20" font-size="15">Flip intervals seen on the X server '
+           f'<text x="{ml}" y="20" font-size="15">{title} '
            f'(count per 0.2 ms bin, log scale; longer than 2 × period drawn in the last bin)</text>']
     for i, (mode) in enumerate(modes):
         lx = ml + i * 190
@@ -614,10 +814,11 @@ def main():
     ap.add_argument("--out", default=str(HERE / "results"))
     ap.add_argument("--sizes", default="640x480,1920x1080,3840x2160")
     ap.add_argument("--periods", default="20,50")
-    ap.add_argument("--modes", default="server,raster,browser,wine")
+    ap.add_argument("--modes", default="server,raster,browser,wine,wayland,wayland-raster")
     ap.add_argument("--wine-varno", help="the Windows program (varno.exe), run under wine64")
+    ap.add_argument("--driver", help="bench/driver's varno_driver: the Wayland cases need it")
     ap.add_argument("--merge", action="store_true",
-                    help="keep the cases of results.json that this run does not measure again")
+                    help="keep the cases of the results files that this run does not measure again")
     ap.add_argument("--seconds", type=float, default=11.0, help="running time sampled per case")
     ap.add_argument("--every-us", type=int, default=250, help="sampling period of the pixel")
     ap.add_argument("--quiet-below", type=float, default=25,
@@ -640,6 +841,11 @@ def main():
         else:
             print("no varno.exe or no wine64: the Windows program is left out", file=sys.stderr)
             modes.remove("wine")
+    if not args.driver or not shutil.which("weston"):
+        dropped = [m for m in modes if m in WAYLAND_MODES]
+        if dropped:
+            print("no driver or no weston: the Wayland cases are left out", file=sys.stderr)
+        modes = [m for m in modes if m not in WAYLAND_MODES]
     sizes = [tuple(int(v) for v in s.split("x")) for s in args.sizes.split(",")]
     periods = [int(p) for p in args.periods.split(",")]
 
@@ -648,24 +854,36 @@ def main():
         for period in periods:
             for mode in modes:
                 print(f"{size[0]}x{size[1]} {period} ms {mode} ...", file=sys.stderr, flush=True)
-                results.append(run_case(args, mode, size, period))
+                run = run_wayland_case if mode in WAYLAND_MODES else run_case
+                results.append(run(args, mode, size, period))
     if args.wine:
         args.wine.close()
     out = Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
-    if args.merge and (out / "results.json").exists():
-        done = {(tuple(r["size"]), r["period_ms"], r["mode"]) for r in results}
-        kept = [r for r in json.loads((out / "results.json").read_text())
-                if (tuple(r["size"]), r["period_ms"], r["mode"]) not in done]
-        order = {m: i for i, m in enumerate(LABELS)}
-        results = sorted(kept + results, key=lambda r: (r["size"][0] * r["size"][1], r["period_ms"],
-                                                         order[r["mode"]]))
-    (out / "results.json").write_text(json.dumps(results, indent=1) + "\n")
-    text = table(results)
-    (out / "table.md").write_text(text + "\n")
-    svg(results, out / "intervals.svg")
-    print(text)
-    print(f"\nwritten: {out / 'table.md'}, {out / 'intervals.svg'}, {out / 'results.json'}")
+    order = {m: i for i, m in enumerate(LABELS)}
+    # Each display system's results in files of their own, so that a run of
+    # one leaves the other's as they were.
+    for modes_of, prefix, make_table, title in (
+            (X11_MODES, "", table, "Flip intervals seen on the X server"),
+            (WAYLAND_MODES, "wayland_", wayland_table,
+             "Presentation intervals on weston")):
+        these = [r for r in results if r["mode"] in modes_of]
+        if not these:
+            continue
+        previous = out / f"{prefix}results.json"
+        if args.merge and previous.exists():
+            done = {(tuple(r["size"]), r["period_ms"], r["mode"]) for r in these}
+            kept = [r for r in json.loads(previous.read_text())
+                    if (tuple(r["size"]), r["period_ms"], r["mode"]) not in done]
+            these = sorted(kept + these, key=lambda r: (r["size"][0] * r["size"][1], r["period_ms"],
+                                                        order[r["mode"]]))
+        previous.write_text(json.dumps(these, indent=1) + "\n")
+        text = make_table(these)
+        (out / f"{prefix}table.md").write_text(text + "\n")
+        svg(these, out / f"{prefix}intervals.svg", title)
+        print(text + "\n")
+        print(f"written: {out / (prefix + 'table.md')}, {out / (prefix + 'intervals.svg')}, "
+              f"{previous}\n")
 
 
 if __name__ == "__main__":

@@ -9,6 +9,7 @@ run_packages=(
   qt6-translations-l10n fonts-noto-cjk
   qt6-qpa-plugins
   pkg-config libxcb1-dev
+  libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland
 )
 # Cross-building and packing the Windows program.
 windows_packages=(
@@ -19,7 +20,7 @@ test_packages=(
   "${run_packages[@]}"
   "${windows_packages[@]}"
   googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick openbox
+  xvfb xdotool x11-utils imagemagick openbox weston
   desktop-file-utils appstream lintian dpkg-dev man-db
   wine64 locales
 )

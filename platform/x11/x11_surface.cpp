@@ -34,8 +34,6 @@ std::uint32_t pixelFor(QRgb rgb, const PixelLayout& layout) noexcept
 
 bool X11Surface::wanted()
 {
-    if (qEnvironmentVariable("VARNO_SURFACE") == QLatin1String("raster"))
-        return false;
     return QGuiApplication::platformName() == QLatin1String("xcb") &&
            qGuiApp->nativeInterface<QNativeInterface::QX11Application>() != nullptr;
 }

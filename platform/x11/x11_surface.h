@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/qt/server_fill.h"
+
 #include <QRgb>
 #include <QtGui/qwindowdefs.h>
 #include <cstdint>
@@ -22,17 +24,16 @@ std::uint32_t pixelFor(QRgb rgb, const PixelLayout& layout) noexcept;
 // A window whose colour the X server itself fills: one small request sets the
 // background pixel and clears the window, whatever its size. Child windows
 // (the controls) are left as they are.
-class X11Surface {
+class X11Surface final : public ServerFill {
 public:
-    // Whether this process draws through X11 and nothing asks for Qt's own
-    // painting instead (VARNO_SURFACE=raster).
+    // Whether this process draws through X11.
     static bool wanted();
 
     // Null when the window's visual cannot take a pixel value this way;
     // Qt's painting is then the way.
     static std::unique_ptr<X11Surface> attach(WId window);
 
-    void fill(QRgb rgb) noexcept;
+    void fill(QRgb rgb) noexcept override;
 
     const PixelLayout& layout() const noexcept { return layout_; }
 

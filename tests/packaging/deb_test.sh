@@ -30,7 +30,7 @@ control)
   for d in qt6-qpa-plugins qt6-translations-l10n libqt6svg6 "fonts-noto-cjk | fonts-vlgothic | fonts-ipafont-gothic" libqt6widgets6; do
     check "Depends on $d" '[[ ", $depends," == *", $d"[,\ ]* ]]'
   done
-  check "Recommends hardinfo" '[ "$(dpkg-deb -f "$deb" Recommends)" = hardinfo ]'
+  check "Recommends hardinfo and the Wayland plugin" '[ "$(dpkg-deb -f "$deb" Recommends)" = "hardinfo, qt6-wayland" ]'
   # Read whole before matching: grep -q would stop reading early, and the
   # writer's broken pipe would fail the pipeline now and then.
   check "Description carries the warning" '[[ "$(dpkg-deb -f "$deb" Description)" == *"do not show this program to small children"* ]]'

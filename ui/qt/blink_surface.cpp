@@ -1,6 +1,7 @@
 #include "blink_surface.h"
 
 #include "platform/qt/qt_colours.h"
+#include "platform/wayland/wayland_surface.h"
 #include "platform/x11/x11_surface.h"
 
 #include <QChildEvent>
@@ -15,14 +16,28 @@ BlinkSurface::BlinkSurface(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     fill_ = platform::toQColor(colour_, palette());
-    serverSurfaceWanted_ = platform::X11Surface::wanted();
-    if (serverSurfaceWanted_) {
+    path_ = platform::chooseFillPath();
+    switch (path_) {
+    case platform::FillPath::X11Server:
         // A window of its own that Qt never paints: the server shows its
         // background pixel, and the controls, native too, stay on top. The
         // parent becomes native as well so that it still clips the surface,
         // which reaches beyond its top-left corner.
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_NativeWindow);
+        break;
+    case platform::FillPath::WaylandCompositor:
+        // Subsurfaces of the window around the controls, which Qt goes on
+        // painting. This widget stays a plain one, so clicks on the surface
+        // still reach it.
+        serverFill_ = platform::WaylandSurface::follow(this);
+        if (serverFill_)
+            serverFill_->fill(fill_.rgb());
+        else
+            path_ = platform::FillPath::QtPainting;
+        break;
+    case platform::FillPath::QtPainting:
+        break;
     }
 }
 
@@ -37,52 +52,64 @@ void BlinkSurface::setColour(Colour colour)
 
 void BlinkSurface::showFill()
 {
-    if (serverSurface_)
-        serverSurface_->fill(fill_.rgb());
+    if (serverFill_)
+        serverFill_->fill(fill_.rgb());
     else
         update();
 }
 
-void BlinkSurface::attachServerSurface()
+void BlinkSurface::attachX11Window()
 {
-    serverSurface_ = platform::X11Surface::attach(internalWinId());
-    if (serverSurface_) {
-        serverSurface_->fill(fill_.rgb());
-        return;
-    }
-    // A visual without plain pixel values: Qt paints after all.
-    serverSurfaceWanted_ = false;
+    serverFill_ = platform::X11Surface::attach(internalWinId());
+    if (serverFill_)
+        serverFill_->fill(fill_.rgb());
+    else
+        fallBackToQtPainting();  // a visual without plain pixel values
+}
+
+void BlinkSurface::fallBackToQtPainting()
+{
+    path_ = platform::FillPath::QtPainting;
     setAttribute(Qt::WA_PaintOnScreen, false);
     update();
 }
 
 bool BlinkSurface::event(QEvent* event)
 {
-    if (serverSurfaceWanted_) {
-        if (event->type() == QEvent::WinIdChange) {
-            serverSurface_.reset();
-            if (internalWinId())
-                attachServerSurface();
-        } else if (event->type() == QEvent::ChildPolished) {
-            auto* child = static_cast<QChildEvent*>(event)->child();
-            if (child->isWidgetType())
-                static_cast<QWidget*>(child)->setAttribute(Qt::WA_NativeWindow);
-        }
+    if (event->type() == QEvent::WinIdChange && path_ == platform::FillPath::X11Server) {
+        serverFill_.reset();
+        if (internalWinId())
+            attachX11Window();
+    } else if (event->type() == QEvent::ChildPolished && path_ == platform::FillPath::X11Server) {
+        // The controls get windows of their own, above the filled surface.
+        auto* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType())
+            static_cast<QWidget*>(child)->setAttribute(Qt::WA_NativeWindow);
     }
     return QWidget::event(event);
 }
 
 QPaintEngine* BlinkSurface::paintEngine() const
 {
-    return serverSurface_ ? nullptr : QWidget::paintEngine();
+    return serverFill_ && path_ == platform::FillPath::X11Server ? nullptr : QWidget::paintEngine();
 }
 
 void BlinkSurface::paintEvent(QPaintEvent* event)
 {
-    if (serverSurface_)
-        return;  // the server has already filled it
+    if (serverFill_ && path_ == platform::FillPath::X11Server)
+        return;  // the server fills it
     QPainter painter(this);
-    painter.fillRect(event->rect(), fill_);
+    if (!serverFill_) {
+        painter.fillRect(event->rect(), fill_);
+        return;
+    }
+    // The compositor fills all but the controls; beneath them (where their
+    // rounded corners let it through) Qt paints, only there, and only when
+    // they are painted anyway, never on a flip.
+    for (const QObject* child : children()) {
+        if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible())
+            painter.fillRect(static_cast<const QWidget*>(child)->geometry() & event->rect(), fill_);
+    }
 }
 
 void BlinkSurface::mousePressEvent(QMouseEvent* event)

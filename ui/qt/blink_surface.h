@@ -1,20 +1,18 @@
 #pragma once
 
 #include "core/colour.h"
+#include "platform/qt/server_fill.h"
 
 #include <QWidget>
 
 #include <memory>
 
-namespace varno::platform {
-class X11Surface;
-}
-
 namespace varno::ui {
 
-// The surface that blinks, and the parent of the controls on it. On X11 it
-// is a window of its own whose background the server fills, so a flip costs
-// the same at every size; elsewhere Qt paints it.
+// The surface that blinks, and the parent of the controls on it. Where the
+// display server can fill it itself (a window of its own on X11, a
+// subsurface on Wayland), a flip costs the same at every size and Qt never
+// paints it; elsewhere, or with VARNO_SURFACE=raster, Qt paints it.
 class BlinkSurface : public QWidget {
     Q_OBJECT
 
@@ -31,7 +29,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
-    // Null while the server fills the surface (it is then painted on
+    // Null while the X server fills the surface (it is then painted on
     // screen, by the server): Qt never paints it.
     QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
@@ -41,13 +39,14 @@ protected:
 
 private:
     void showFill();
-    void attachServerSurface();
+    void attachX11Window();
+    void fallBackToQtPainting();
 
     Colour colour_ = kSystemButtonFace;
     QColor fill_;
     bool pressed_ = false;
-    bool serverSurfaceWanted_ = false;
-    std::unique_ptr<platform::X11Surface> serverSurface_;
+    platform::FillPath path_ = platform::FillPath::QtPainting;
+    std::unique_ptr<platform::ServerFill> serverFill_;
 };
 
 }  // namespace varno::ui

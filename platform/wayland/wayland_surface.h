@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/qt/server_fill.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+class QWindow;
+
+namespace varno::platform {
+
+// The protocol objects, kept out of this header.
+struct WaylandGlobals;
+struct WaylandBuffers;
+struct WaylandTile;
+
+// A widget's area filled by the Wayland compositor: subsurfaces of the
+// widget's window show one of two 1 × 1 shared-memory buffers, scaled by the
+// viewporter. A flip attaches the other buffer and commits the subsurfaces
+// alone, so the program paints nothing and allocates nothing, and the
+// window's own buffer stays as it is.
+//
+// The subsurfaces tile the widget's area around its child widgets (the
+// controls), which Qt goes on painting in the window's own buffer. They take
+// no input, so clicks reach the widgets beneath as before.
+class WaylandSurface final : public QObject, public ServerFill {
+public:
+    // Whether this process draws through Wayland.
+    static bool wanted();
+
+    // Follows `widget` (its place in its window, its window showing and
+    // hiding) from now on. Null when the compositor lacks subsurfaces,
+    // shared memory or the viewporter: Qt must paint then.
+    static std::unique_ptr<WaylandSurface> follow(QWidget* widget);
+
+    ~WaylandSurface() override;
+    WaylandSurface(const WaylandSurface&) = delete;
+    WaylandSurface& operator=(const WaylandSurface&) = delete;
+
+    void fill(QRgb rgb) noexcept override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    WaylandSurface(QWidget* widget, std::unique_ptr<WaylandGlobals> globals, std::unique_ptr<WaylandBuffers> buffers);
+
+    void watchAncestors();
+    void watchWindow();
+    void detach();
+    void place();
+    void show(QRgb rgb) noexcept;
+
+    QPointer<QWidget> widget_;
+    QPointer<QWindow> window_;
+    QList<QPointer<QWidget>> ancestors_;
+    std::unique_ptr<WaylandGlobals> globals_;
+    std::unique_ptr<WaylandBuffers> buffers_;
+    void* parent_ = nullptr;  // the window's wl_surface while it is exposed
+    std::vector<std::unique_ptr<WaylandTile>> tiles_;
+    std::vector<QRect> placed_;  // the tiles' areas, in the window surface's coordinates
+    QRgb rgb_ = 0;
+    int shown_ = -1;  // the buffer attached last, -1 for none
+};
+
+}  // namespace varno::platform
