@@ -95,25 +95,6 @@ TEST_F(AboutDialogTest, EnterAndEscClose)
     EXPECT_TRUE(registry.opens.empty());
 }
 
-TEST_F(AboutDialogTest, AltSLaunchesOrTellsTheUserAndStaysOpen)
-{
-    registry.values[kToolPathKey][kToolPathValue] = Sz("/opt/info tool");
-    launcher.programs = {"/opt/info tool"};
-    auto dialog = shown();
-    QTest::keyClick(dialog.get(), Qt::Key_S, Qt::AltModifier);
-    // A shortcut presses the button visibly, so the click comes a moment later.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.tried.empty(); }));
-    EXPECT_EQ(launcher.tried[0].first, "/opt/info tool");
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(dialog->isVisible());
-
-    registry.values.clear();  // read afresh on every press
-    QTest::keyClick(dialog.get(), Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }));
-    EXPECT_EQ(launcher.tried.size(), 1u);
-    EXPECT_TRUE(dialog->isVisible());
-}
-
 // Every label shows its whole text at any font size: wrapped within its
 // rectangle, clear of the buttons, the rule, the icon and each other. Each
 // warning line stays on one line, the dialog growing wider for it, never
