@@ -3,7 +3,7 @@
 // The main window's parts, found the way accessibility tools find them: by
 // their object names.
 #include "platform/qt/period_timer.h"
-#include "support/fakes.h"
+#include "support/fake_services.h"
 #include "ui/qt/blink_surface.h"
 #include "ui/qt/main_window.h"
 
@@ -15,14 +15,8 @@
 namespace varno::testing_support {
 
 // The main window over fakes, its stored bounds read.
-struct MainWindowUnderTest {
-    FakeSettingsStore settings;
-    FakeColourChooser chooser;
-    ScriptedRegistry registry;
-    FakeFileQuery files;
-    FakeLauncher launcher;
-    FakeMessageBox messages;
-    ui::MainWindow window{{settings, registry, files, launcher, messages, chooser}};
+struct MainWindowUnderTest : FakeServices {
+    ui::MainWindow window{services()};
 
     template <typename T = QWidget>
     T* part(const char* name)

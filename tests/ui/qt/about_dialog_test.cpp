@@ -1,6 +1,6 @@
 #include "ui/qt/about_dialog.h"
 
-#include "support/fakes.h"
+#include "support/fake_services.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,11 +17,11 @@ namespace {
 
 using namespace testing_support;
 
-class AboutDialogTest : public ::testing::Test {
+class AboutDialogTest : public ::testing::Test, protected FakeServices {
 protected:
     std::unique_ptr<ui::AboutDialog> shown(QWidget* owner = nullptr)
     {
-        auto dialog = std::make_unique<ui::AboutDialog>(SystemInfoServices{registry, files, launcher, messages}, owner);
+        auto dialog = std::make_unique<ui::AboutDialog>(services().systemInfo(), owner);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         return dialog;
@@ -34,11 +34,6 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-
-    ScriptedRegistry registry;
-    FakeFileQuery files;
-    FakeLauncher launcher;
-    FakeMessageBox messages;
 };
 
 TEST_F(AboutDialogTest, TextsFlagsAndIcon)
@@ -69,7 +64,7 @@ TEST_F(AboutDialogTest, TextsFlagsAndIcon)
 TEST_F(AboutDialogTest, ShowsTheVersionAndTitleOnEveryOpening)
 {
     QWidget owner;
-    ui::AboutDialog dialog(SystemInfoServices{registry, files, launcher, messages}, &owner);
+    ui::AboutDialog dialog(services().systemInfo(), &owner);
     QLabel* version = part<QLabel>(dialog, "lblVersion");
     QLabel* title = part<QLabel>(dialog, "lblTitle");
     for (int opening = 0; opening < 2; ++opening) {

@@ -3,7 +3,7 @@
 #include "app_info.h"
 #include "core/window_geometry.h"
 #include "platform/win32/text_conversion.h"
-#include "support/fakes.h"
+#include "support/fake_services.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/resource_ids.h"
 
@@ -18,13 +18,7 @@ namespace {
 
 using namespace testing_support;
 
-struct MainWindowUnderTest {
-    FakeSettingsStore settings;
-    FakeColourChooser chooser;
-    ScriptedRegistry registry;
-    FakeFileQuery files;
-    FakeLauncher launcher;
-    FakeMessageBox messages;
+struct MainWindowUnderTest : FakeServices {
     std::unique_ptr<MainWindow> window;
 
     explicit MainWindowUnderTest(std::vector<std::string> stored = {})
@@ -32,7 +26,7 @@ struct MainWindowUnderTest {
         const char* keys[] = {kLeftKey, kTopKey, kWidthKey, kHeightKey};
         for (std::size_t i = 0; i < stored.size(); ++i)
             settings.values[{kAppTitle, kSettingsSection, keys[i]}] = stored[i];
-        window = std::make_unique<MainWindow>(platform::Services{settings, registry, files, launcher, messages, chooser});
+        window = std::make_unique<MainWindow>(services());
         EXPECT_TRUE(window->open());
     }
     HWND frame() const { return FindWindowW(L"VarnoMainWindow", nullptr); }
