@@ -60,6 +60,17 @@ TEST(AboutLayout, TextsStayOnOneLineBesideTheButtons)
     }
 }
 
+// The warning must never wrap: the buttons and the right edge move right by
+// exactly what the wider line needs, and not at all while both fit.
+TEST(AboutLayout, WarningLinesPushTheButtonsRightOnlyAsFarAsNeeded)
+{
+    // The lines start at 255 and 240; the buttons at 4845, with 120 kept clear.
+    const std::tuple<double, double, double> cases[] = {
+        {4470, 4485, 0}, {4471, 0, 1}, {0, 4500, 15}, {5000, 4000, 530}};
+    for (const auto& [line1, line2, widening] : cases)
+        EXPECT_DOUBLE_EQ(wideningForWarnings(line1, line2), widening) << line1 << ", " << line2;
+}
+
 TEST(AboutLayout, DesignPlacesAt96Dpi)
 {
     std::array<TextSize, kLabelCount> none{};
