@@ -23,8 +23,8 @@ public:
             // a burst that would flip the colour back and forth unseen.
             std::uint64_t expirations = 0;
             if (::read(fd_, &expirations, sizeof expirations) == sizeof expirations && expirations > 0 &&
-                owner.isActive())
-                emit owner.timeout();
+                owner.isActive() && expired)
+                expired();
         });
     }
 

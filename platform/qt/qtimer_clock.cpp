@@ -11,7 +11,10 @@ public:
     explicit QTimerClock(PeriodTimer& owner)
     {
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, &owner, &PeriodTimer::timeout);
+        QObject::connect(&timer_, &QTimer::timeout, &owner, [this] {
+            if (expired)
+                expired();
+        });
     }
 
     void arm(int milliseconds) override

@@ -3,6 +3,10 @@
 #include <QRgb>
 
 namespace varno::platform {
+class RefreshPacing;
+}
+
+namespace varno::platform {
 
 // Who puts the blinking colour on the screen.
 enum class FillPath {
@@ -22,7 +26,10 @@ FillPath chooseFillPath();
 class ServerFill {
 public:
     virtual ~ServerFill() = default;
+    // Shows `rgb`: at once, or while paced, at the refresh the pacing chose.
     virtual void fill(QRgb rgb) noexcept = 0;
+    // Its own pacing on the display's refreshes, where it can follow them.
+    virtual RefreshPacing* pacing() noexcept { return nullptr; }
 };
 
 }  // namespace varno::platform

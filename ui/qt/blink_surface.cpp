@@ -43,6 +43,11 @@ BlinkSurface::BlinkSurface(QWidget* parent) : QWidget(parent)
 
 BlinkSurface::~BlinkSurface() = default;
 
+platform::RefreshPacing* BlinkSurface::pacing() const noexcept
+{
+    return serverFill_ ? serverFill_->pacing() : nullptr;
+}
+
 void BlinkSurface::setColour(Colour colour)
 {
     colour_ = colour;
@@ -65,6 +70,7 @@ void BlinkSurface::attachX11Window()
         serverFill_->fill(fill_.rgb());
     else
         fallBackToQtPainting();  // a visual without plain pixel values
+    emit pacingChanged();
 }
 
 void BlinkSurface::fallBackToQtPainting()
@@ -77,9 +83,12 @@ void BlinkSurface::fallBackToQtPainting()
 bool BlinkSurface::event(QEvent* event)
 {
     if (event->type() == QEvent::WinIdChange && path_ == platform::FillPath::X11Server) {
+        const bool hadPacing = pacing() != nullptr;
         serverFill_.reset();
         if (internalWinId())
             attachX11Window();
+        else if (hadPacing)
+            emit pacingChanged();
     } else if (event->type() == QEvent::ChildPolished && path_ == platform::FillPath::X11Server) {
         // The controls get windows of their own, above the filled surface.
         auto* child = static_cast<QChildEvent*>(event)->child();

@@ -23,7 +23,12 @@ public:
     Colour colour() const noexcept { return colour_; }
     void setColour(Colour colour);
 
+    // How the display server paces this surface's changes on its refreshes;
+    // null where nothing can, and a timer must.
+    platform::RefreshPacing* pacing() const noexcept;
+
 signals:
+    void pacingChanged();
     // A press and release on the surface itself, not on a control on it.
     void clicked();
 

@@ -47,6 +47,11 @@ MainWindow::MainWindow(const platform::Services& services, QWidget* parent)
     blinkTimer_ = new platform::PeriodTimer(this);
     blinkTimer_->setObjectName(QStringLiteral("Timer1"));
     connect(blinkTimer_, &platform::PeriodTimer::timeout, this, &MainWindow::flip);
+    // Changes land on the display's refreshes wherever the surface can pace them.
+    blinkTimer_->setPacing(surface_->pacing());
+    connect(surface_, &BlinkSurface::pacingChanged, this, [this] { blinkTimer_->setPacing(surface_->pacing()); });
+    connect(blinkTimer_, &platform::PeriodTimer::refreshRateChanged, this,
+            [this] { periodBar_->setRefreshRate(blinkTimer_->refreshRate()); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -222,9 +227,13 @@ void MainWindow::chooseColour(QPushButton* button)
 void MainWindow::setPeriod(int milliseconds)
 {
     alternation_.setPeriodMs(milliseconds);
-    // A new period counts from now.
-    blinkTimer_->stop();
-    updateTimer();
+    periodBar_->setPeriodInForce(alternation_.periodMs());
+    // A new period goes on from the last change: the timer counts it from
+    // now, refresh pacing from the refresh the last change was shown on.
+    if (alternation_.wantsTicks())
+        blinkTimer_->start(alternation_.periodMs());
+    else
+        blinkTimer_->stop();
 }
 
 void MainWindow::showAbout()

@@ -41,7 +41,8 @@ QLabel* makeTip(QWidget* owner)
 
 }  // namespace
 
-PeriodBar::PeriodBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent), tip_(makeTip(this))
+PeriodBar::PeriodBar(QWidget* parent)
+    : QScrollBar(Qt::Horizontal, parent), tip_(makeTip(this)), periodInForce_(kStartPeriodMs)
 {
     setRange(kMinPeriodMs, kMaxPeriodMs);
     setSingleStep(kPeriodLineStep);
@@ -70,9 +71,23 @@ QRect PeriodBar::thumbRect() const
     return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
 }
 
+void PeriodBar::setRefreshRate(RefreshRate rate)
+{
+    rate_ = rate;
+    if (tip_->isVisible())
+        showTip();
+}
+
 void PeriodBar::showTip()
 {
-    const QString text = QString::fromStdString(periodText(sliderPosition()));
+    // Pressing the thumb before the bar has ever moved changes nothing yet:
+    // the period in force is still the one from before.
+    everMoved_ = everMoved_ || sliderPosition() != kPeriodBarStart;
+    const int period = everMoved_ ? sliderPosition() : periodInForce_;
+    std::string line = periodText(period);
+    if (const std::string screen = onScreenText(period, rate_); !screen.empty())
+        line += "\n" + screen;
+    const QString text = QString::fromStdString(line);
     tip_->setText(text);
     // Named by what it shows, so that window tools can read the value too.
     tip_->setWindowTitle(text);

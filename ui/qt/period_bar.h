@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/frame_schedule.h"
+
 #include <QScrollBar>
 #include <QTimer>
 
@@ -17,6 +19,12 @@ class PeriodBar : public QScrollBar {
 public:
     explicit PeriodBar(QWidget* parent = nullptr);
 
+    // What the screen makes of the period, told under it; unknown says nothing.
+    void setRefreshRate(RefreshRate rate);
+    // The period that blinks now: until the bar first moves it is not the
+    // bar's value, and the tip must not claim that it is.
+    void setPeriodInForce(int milliseconds) noexcept { periodInForce_ = milliseconds; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -29,6 +37,9 @@ private:
 
     QLabel* tip_ = nullptr;  // a tooltip window of its own, owned by the bar
     QTimer tipTimer_;
+    RefreshRate rate_;
+    int periodInForce_;
+    bool everMoved_ = false;
 };
 
 }  // namespace varno::ui
