@@ -1,5 +1,6 @@
 #include "platform/wayland/wayland_surface.h"
 
+
 #include "presentation-time-client-protocol.h"
 #include "viewporter-client-protocol.h"
 
@@ -8,10 +9,10 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPlatformSurfaceEvent>
-#include <QRegion>
 #include <QWidget>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
+#include <qpa/qplatformwindow.h>
 
 #include <wayland-client.h>
 
@@ -215,20 +216,32 @@ QRect inWindow(const QWidget* widget)
     return QRect(widget->mapTo(widget->window(), QPoint()), widget->size());
 }
 
-// What shows of the widget around its child widgets, in its window's
-// coordinates: clipped by every ancestor, less every visible child.
-QRegion areaAroundChildren(const QWidget* widget)
+PixelRect toPixelRect(const QRect& r)
 {
-    const QWidget* window = widget->window();
-    QRect area = inWindow(widget) & window->rect();
-    for (const QWidget* w = widget->parentWidget(); w && w != window; w = w->parentWidget())
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// Where the tiles go for the widget as it now lies in `window`: the widget
+// clipped by every ancestor, its visible child widgets left out.
+FillTiles tilesFor(const QWidget* widget, QWindow* window)
+{
+    const QWidget* top = widget->window();
+    QRect area = inWindow(widget) & top->rect();
+    for (const QWidget* w = widget->parentWidget(); w && w != top; w = w->parentWidget())
         area &= inWindow(w);
-    QRegion region(area);
+    std::vector<PixelRect> controls;
     for (const QObject* child : widget->children()) {
         if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible())
-            region -= inWindow(static_cast<const QWidget*>(child));
+            controls.push_back(toPixelRect(inWindow(static_cast<const QWidget*>(child))));
     }
-    return region;
+    // The frame Qt draws, and the content's size, as the compositor has
+    // them: in surface units, which Qt's own scale factor does not touch.
+    const QPlatformWindow* handle = window->handle();
+    const QMargins frame = handle->frameMargins();
+    const QSize content = handle->geometry().size();
+    const SurfaceScale scale{window->devicePixelRatio(), qRound(handle->devicePixelRatio())};
+    return fillTiles(toPixelRect(area), controls, {frame.left(), frame.top(), content.width(), content.height()},
+                     scale);
 }
 
 }  // namespace
@@ -243,6 +256,15 @@ std::unique_ptr<WaylandSurface> WaylandSurface::follow(QWidget* widget)
     auto* display = static_cast<wl_display*>(nativeResource("wl_display"));
     if (!display || !widget)
         return nullptr;
+    // Where the window leaves the widget transparent (around the controls'
+    // rounded corners) the tile beneath it shows: the window needs an alpha
+    // channel, which Qt chooses once, when it creates the window.
+    QWidget* window = widget->window();
+    if (!window->testAttribute(Qt::WA_TranslucentBackground)) {
+        if (window->testAttribute(Qt::WA_WState_Created))
+            return nullptr;
+        window->setAttribute(Qt::WA_TranslucentBackground);
+    }
     auto globals = bindGlobals(display);
     if (!globals->complete())
         return nullptr;
@@ -360,7 +382,7 @@ void WaylandSurface::detach()
     if (!parent_)
         return;
     tiles_.clear();
-    placed_.clear();
+    placed_ = {};
     parent_ = nullptr;
     shown_ = -1;
     wl_display_flush(globals_->display);
@@ -377,28 +399,38 @@ void WaylandSurface::place()
     }
     if (!parent)
         return;
-    const QMargins frame = window_->frameMargins();
-    const QRegion region = areaAroundChildren(widget_).translated(frame.left(), frame.top());
-    std::vector<QRect> areas(region.begin(), region.end());
-    if (areas == placed_)
+    FillTiles placing = tilesFor(widget_, window_);
+    if (placing == placed_)
         return;
-    if (areas.size() != tiles_.size()) {
+    // The tiles above, then the one beneath; each flip commits the one
+    // beneath first and the first tile above last.
+    std::vector<PixelRect> areas = placing.above;
+    const bool beneath = placing.beneath.width > 0 && placing.beneath.height > 0;
+    if (beneath)
+        areas.push_back(placing.beneath);
+    const std::size_t above = placing.above.size();
+    const bool hadBeneath = placed_.beneath.width > 0 && placed_.beneath.height > 0;
+    if (areas.size() != tiles_.size() || above != placed_.above.size() || beneath != hadBeneath) {
         tiles_.clear();
         shown_ = -1;
         wl_region* nothing = wl_compositor_create_region(globals_->compositor);
         for (std::size_t i = 0; i < areas.size(); ++i) {
             auto tile = std::make_unique<WaylandTile>();
             tile->surface = wl_compositor_create_surface(globals_->compositor);
-            // The first tile hangs from the window, right above its own
-            // content; it shows its flips without waiting for the window to
-            // commit. The others hang from the first in step with it, so
-            // every flip reaches all tiles at once.
-            wl_surface* tileParent = i == 0 ? parent : tiles_.front()->surface;
+            // The first tile above hangs from the window, right above its
+            // own content; it shows its flips without waiting for the
+            // window to commit. The others above hang from the first in
+            // step with it, so every flip reaches all of them at once. The
+            // one beneath hangs from the window too, right below it.
+            const bool root = i == 0 || i == above;
+            wl_surface* tileParent = root ? parent : tiles_.front()->surface;
             tile->subsurface = wl_subcompositor_get_subsurface(globals_->subcompositor, tile->surface, tileParent);
-            if (i == 0) {
+            if (i == above)
+                wl_subsurface_place_below(tile->subsurface, parent);
+            else if (i == 0)
                 wl_subsurface_place_above(tile->subsurface, parent);
+            if (root)
                 wl_subsurface_set_desync(tile->subsurface);
-            }
             tile->viewport = wp_viewporter_get_viewport(globals_->viewporter, tile->surface);
             wl_surface_set_input_region(tile->surface, nothing);
             tiles_.push_back(std::move(tile));
@@ -406,20 +438,21 @@ void WaylandSurface::place()
         wl_region_destroy(nothing);
     }
     for (std::size_t i = 0; i < areas.size(); ++i) {
-        const QRect& area = areas[i];
+        const PixelRect& area = areas[i];
         WaylandTile& tile = *tiles_[i];
-        // The first tile's position takes effect when the window next
-        // commits, which whatever moved the widget always brings.
-        const QPoint at = i == 0 ? area.topLeft() : area.topLeft() - areas.front().topLeft();
+        // A tile hanging from the window takes its position when the window
+        // next commits, which whatever moved the widget always brings.
+        const bool root = i == 0 || i == above;
+        const QPoint at = root ? QPoint(area.x, area.y) : QPoint(area.x - areas[0].x, area.y - areas[0].y);
         wl_subsurface_set_position(tile.subsurface, at.x(), at.y());
-        wp_viewport_set_destination(tile.viewport, area.width(), area.height());
+        wp_viewport_set_destination(tile.viewport, area.width, area.height);
         // Nothing beneath needs drawing while it shows.
         wl_region* opaque = wl_compositor_create_region(globals_->compositor);
-        wl_region_add(opaque, 0, 0, area.width(), area.height());
+        wl_region_add(opaque, 0, 0, area.width, area.height);
         wl_surface_set_opaque_region(tile.surface, opaque);
         wl_region_destroy(opaque);
     }
-    placed_ = std::move(areas);
+    placed_ = std::move(placing);
     show(rgb_);
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/fill_tiles.h"
 #include "platform/qt/server_fill.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QRect>
 
 #include <memory>
 #include <vector>
@@ -27,8 +27,13 @@ struct WaylandTile;
 // window's own buffer stays as it is.
 //
 // The subsurfaces tile the widget's area around its child widgets (the
-// controls), which Qt goes on painting in the window's own buffer. They take
-// no input, so clicks reach the widgets beneath as before.
+// controls), which Qt goes on painting in the window's own buffer, and one
+// more lies beneath the window under the whole area. The window is
+// transparent there (it needs an alpha channel), so the fill also shows
+// through the controls' rounded corners and any seam between the tiles
+// above, where the window's device pixels and the compositor's surface
+// units do not meet. They take no input, so clicks reach the widgets
+// beneath as before.
 class WaylandSurface final : public QObject, public ServerFill {
 public:
     // Whether this process draws through Wayland.
@@ -63,8 +68,8 @@ private:
     std::unique_ptr<WaylandGlobals> globals_;
     std::unique_ptr<WaylandBuffers> buffers_;
     void* parent_ = nullptr;  // the window's wl_surface while it is exposed
-    std::vector<std::unique_ptr<WaylandTile>> tiles_;
-    std::vector<QRect> placed_;  // the tiles' areas, in the window surface's coordinates
+    std::vector<std::unique_ptr<WaylandTile>> tiles_;  // those above, then the one beneath
+    FillTiles placed_;  // where they are, in the window surface's units
     QRgb rgb_ = 0;
     int shown_ = -1;  // the buffer attached last, -1 for none
 };

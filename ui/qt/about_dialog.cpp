@@ -3,6 +3,7 @@
 #include "app_info.h"
 #include "core/about_design.h"
 #include "core/twips.h"
+#include "platform/qt/dialog_frame.h"
 #include "platform/qt/screen_dpi.h"
 #include "platform/x11/x11_window_hints.h"
 
@@ -82,6 +83,7 @@ AboutDialog::AboutDialog(const SystemInfoServices& services, QWidget* owner)
     setWindowIcon(programIcon());
     setModal(true);
     setSizeGripEnabled(false);
+    titleBar_ = platform::keepDialogInReach(this);
     buildControls();
     layOut();
 }
@@ -212,6 +214,8 @@ void AboutDialog::layOut()
         return shift;
     };
 
+    // Below the dialog's own title bar, where it has one.
+    const int top = titleBar_ ? titleBar_->sizeHint().height() : 0;
     int lowestDesign = 0;
     int lowestPlaced = 0;
     for (const Placed& item : items) {
@@ -224,15 +228,17 @@ void AboutDialog::layOut()
             const int whiteBottom = px(about::kRuleWhite.top) - px(about::kRuleGrey.top) + 2;
             r.setHeight(whiteBottom);
         }
-        item.widget->setGeometry(r);
+        item.widget->setGeometry(r.translated(0, top));
     }
 
     const int iconSide = px(about::kIconTwips) + 2 * kIconBorder;
-    icon_->setGeometry(px(about::kIconRect.left), px(about::kIconRect.top), iconSide, iconSide);
+    icon_->setGeometry(px(about::kIconRect.left), px(about::kIconRect.top) + top, iconSide, iconSide);
     icon_->setPixmap(programIcon().pixmap(QSize(px(about::kIconTwips), px(about::kIconTwips)), devicePixelRatioF()));
 
-    setFixedSize(px(about::kClientWidth + widening),
-                 px(about::kClientHeight) + std::max(0, lowestPlaced - lowestDesign));
+    const int width = px(about::kClientWidth + widening);
+    setFixedSize(width, top + px(about::kClientHeight) + std::max(0, lowestPlaced - lowestDesign));
+    if (titleBar_)
+        titleBar_->setGeometry(0, 0, width, top);
 }
 
 void AboutDialog::centreOnScreen()

@@ -34,6 +34,7 @@ private:
     QLabel* title_ = nullptr;
     QLabel* version_ = nullptr;
     QWidget* rule_ = nullptr;
+    QWidget* titleBar_ = nullptr;  // where the dialog draws its own
 };
 
 }  // namespace varno::ui

@@ -112,13 +112,11 @@ void BlinkSurface::paintEvent(QPaintEvent* event)
         painter.fillRect(event->rect(), fill_);
         return;
     }
-    // The compositor fills all but the controls; beneath them (where their
-    // rounded corners let it through) Qt paints, only there, and only when
-    // they are painted anyway, never on a flip.
-    for (const QObject* child : children()) {
-        if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible())
-            painter.fillRect(static_cast<const QWidget*>(child)->geometry() & event->rect(), fill_);
-    }
+    // The compositor fills the surface above the window around the controls
+    // and beneath it everywhere: the window stays transparent here, so what
+    // the controls' rounded corners let through follows every flip.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(event->rect(), Qt::transparent);
 }
 
 void BlinkSurface::mousePressEvent(QMouseEvent* event)
