@@ -1,9 +1,11 @@
 #include "tick_log.h"
 
+#include "platform/win32/debug_line.h"
+#include "platform/win32/text_conversion.h"
 #include "platform/win32/windows_api.h"
 
 #include <cstdio>
-#include <cwchar>
+#include <string>
 #include <utility>
 
 namespace varno::platform::win32 {
@@ -52,10 +54,7 @@ bool writeAll(HANDLE file, const char* text, int length)
 
 void sayLogFailed(const std::wstring& path, DWORD error)
 {
-    wchar_t line[160];
-    std::swprintf(line, sizeof line / sizeof *line, L"varno: the tick log could not be written (error %lu): ",
-                  static_cast<unsigned long>(error));
-    OutputDebugStringW((line + path + L"\n").c_str());
+    debugLine("varno: the tick log could not be written (error " + std::to_string(error) + "): " + wideToUtf8(path));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "win32_launcher.h"
 
+#include "platform/win32/debug_line.h"
 #include "platform/win32/system_error_text.h"
 #include "platform/win32/text_conversion.h"
 #include "platform/win32/windows_api.h"
@@ -64,7 +65,7 @@ bool isExecutableImage(HANDLE file)
 [[noreturn]] void refuse(const std::string& program, const std::string& why)
 {
     const std::string text = "varno: cannot start \"" + program + "\": " + why;
-    OutputDebugStringW(utf8ToWide(text + "\n").value_or(L"varno: cannot start the tool\n").c_str());
+    debugLine(text);
     throw std::runtime_error(text);
 }
 

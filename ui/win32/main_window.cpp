@@ -5,6 +5,7 @@
 #include "core/ports/colour_chooser.h"
 #include "core/ports/message_box.h"
 #include "core/twips.h"
+#include "platform/win32/debug_line.h"
 #include "platform/win32/text_conversion.h"
 #include "ui/win32/resource_ids.h"
 
@@ -297,7 +298,7 @@ void MainWindow::unload(bool sessionEnding)
     const StoredBounds bounds =
         boundsToStore(toPixelRect(normal), {double(windowDpi), double(windowDpi)}, loadedBounds_);
     if (!writeStoredBounds(services_.settings, bounds)) {
-        OutputDebugStringW(L"varno: could not save the window position and size\n");
+        platform::win32::debugLine("varno: could not save the window position and size");
         if (!sessionEnding)
             services_.messageBox.show(kNotSavedMessage, kMessageOkOnly);
     }
