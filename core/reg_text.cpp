@@ -322,8 +322,7 @@ private:
             document_.deleteKey(*path);
             return;
         }
-        document_.addKey(*path);
-        currentKey_ = *path;
+        currentKey_ = document_.addKey(*path);
     }
 
     void valueLine(std::string_view line, std::size_t number)
@@ -346,7 +345,7 @@ private:
             warn(number, "value without '='");
             return;
         }
-        const auto data = parseData(rest.substr(1));
+        auto data = parseData(rest.substr(1));
         if (!data) {
             warn(number, "value data that cannot be read");
             return;
@@ -358,7 +357,7 @@ private:
         if (data->kind == DataKind::kDelete)
             document_.deleteValue(*currentKey_, name);
         else
-            document_.setValue(*currentKey_, name, data->value);
+            document_.setValue(*currentKey_, name, std::move(data->value));
     }
 
     void warn(std::size_t number, std::string_view what)
@@ -373,7 +372,8 @@ private:
     const std::string& source_;
     std::ostream& warnings_;
     RegDocument document_;
-    std::optional<std::string> currentKey_;
+    // The key itself, not its path: a value line must not cost the key's depth.
+    std::optional<RegDocument::KeyRef> currentKey_;
     std::size_t warned_ = 0;
 };
 
@@ -436,9 +436,9 @@ const RegValue* RegDocument::findValue(std::string_view path, std::string_view n
     return value == keys_[key].values.end() ? nullptr : &value->second;
 }
 
-void RegDocument::addKey(std::string_view path)
+RegDocument::KeyRef RegDocument::addKey(std::string_view path)
 {
-    make(path);
+    return KeyRef(make(path));
 }
 
 void RegDocument::deleteKey(std::string_view path)
@@ -465,17 +465,27 @@ void RegDocument::deleteKey(std::string_view path)
 
 void RegDocument::setValue(std::string_view path, std::string_view name, RegValue value)
 {
-    keys_[make(path)].values[folded(name)] = std::move(value);
+    setValue(KeyRef(make(path)), name, std::move(value));
+}
+
+void RegDocument::setValue(KeyRef key, std::string_view name, RegValue value)
+{
+    keys_[key.index_].values[folded(name)] = std::move(value);
 }
 
 void RegDocument::deleteValue(std::string_view path, std::string_view name)
 {
     const std::size_t key = find(path);
-    if (key == kNone)
-        return;
-    const auto value = keys_[key].values.find(folded(name));
-    if (value != keys_[key].values.end())
-        keys_[key].values.erase(value);
+    if (key != kNone)
+        deleteValue(KeyRef(key), name);
+}
+
+void RegDocument::deleteValue(KeyRef key, std::string_view name)
+{
+    auto& values = keys_[key.index_].values;
+    const auto value = values.find(folded(name));
+    if (value != values.end())
+        values.erase(value);
 }
 
 std::optional<RegDocument> parseRegText(std::string_view text, const std::string& source, std::ostream& warnings)

@@ -31,12 +31,23 @@ public:
     bool hasKey(std::string_view path) const;
     const RegValue* findValue(std::string_view path, std::string_view name) const;
 
+    // Stands for a key that addKey has made or found, so that the values
+    // that follow it in a file cost no walk down its path. Good until the
+    // next deleteKey.
+    class KeyRef {
+        friend class RegDocument;
+        explicit KeyRef(std::size_t index) : index_(index) {}
+        std::size_t index_;
+    };
+
     // Adding a key adds its missing parents too, as importing does.
-    void addKey(std::string_view path);
+    KeyRef addKey(std::string_view path);
     // Removes the key with everything below it.
     void deleteKey(std::string_view path);
     void setValue(std::string_view path, std::string_view name, RegValue value);
+    void setValue(KeyRef key, std::string_view name, RegValue value);
     void deleteValue(std::string_view path, std::string_view name);
+    void deleteValue(KeyRef key, std::string_view name);
 
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 namespace varno {
@@ -22,6 +23,39 @@ std::string formatStoredNumber(float value)
     return text;
 }
 
+namespace {
+
+// "&H2328", "&O21450": the runtime's conversion reads these as integers of
+// the smallest size that holds the digits, two's complement, so "&HFFFF" is
+// -1 and "&H10000" is 65536; more than 32 bits overflow.
+std::optional<float> parseRadixNumber(const char* begin, const char* end)
+{
+    const char marker = begin[1];
+    const unsigned shift = (marker == 'H' || marker == 'h') ? 4 : (marker == 'O' || marker == 'o') ? 3 : 0;
+    if (shift == 0 || end - begin < 3)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char* p = begin + 2; p != end; ++p) {
+        int digit = -1;
+        if (*p >= '0' && *p <= '7')
+            digit = *p - '0';
+        else if (shift == 4 && *p >= '8' && *p <= '9')
+            digit = *p - '0';
+        else if (shift == 4 && ((*p >= 'a' && *p <= 'f') || (*p >= 'A' && *p <= 'F')))
+            digit = (*p | 0x20) - 'a' + 10;
+        if (digit < 0)
+            return std::nullopt;
+        value = (value << shift) | static_cast<unsigned>(digit);
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
+    }
+    if (value <= 0xFFFFu)
+        return static_cast<float>(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
+    return static_cast<float>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+}
+
+}  // namespace
+
 std::optional<float> parseStoredNumber(const std::string& text)
 {
     auto first = text.find_first_not_of(" \t");
@@ -30,6 +64,8 @@ std::optional<float> parseStoredNumber(const std::string& text)
     auto last = text.find_last_not_of(" \t");
     const char* begin = text.data() + first;
     const char* end = text.data() + last + 1;
+    if (*begin == '&')
+        return parseRadixNumber(begin, end);
     if (*begin == '+')
         ++begin;
     float value = 0;

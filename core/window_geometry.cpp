@@ -33,6 +33,15 @@ float side(int pixels, double dpi, float loaded)
     return static_cast<float>(pixelsToTwips(pixels, dpi));
 }
 
+// A width or height under half a pixel is restored as one pixel (toPixels);
+// still one pixel, it has not moved.
+float extent(int pixels, double dpi, float loaded)
+{
+    if (std::max(1, twipsToPixels(loaded, dpi)) == pixels)
+        return loaded;
+    return side(pixels, dpi, loaded);
+}
+
 }  // namespace
 
 bool PixelRect::intersects(const PixelRect& other) const noexcept
@@ -69,7 +78,7 @@ PixelRect keepOnScreen(const PixelRect& bounds, const std::vector<PixelRect>& sc
 StoredBounds boundsToStore(const PixelRect& now, Dpi dpi, const StoredBounds& loaded)
 {
     const StoredBounds bounds{side(now.x, dpi.x, loaded.left), side(now.y, dpi.y, loaded.top),
-                              side(now.width, dpi.x, loaded.width), side(now.height, dpi.y, loaded.height)};
+                              extent(now.width, dpi.x, loaded.width), extent(now.height, dpi.y, loaded.height)};
     if (now.width <= 0 || now.height <= 0 || !storable(bounds.left, bounds.width) ||
         !storable(bounds.top, bounds.height))
         return loaded;

@@ -44,6 +44,18 @@ std::string deepKey(std::size_t bytes)
     return text + "]\n\"v\"=\"x\"\n";
 }
 
+// Value lines under one deep key: each must cost its own length only.
+std::string valuesUnderADeepKey(std::size_t bytes, int levels)
+{
+    std::string text = "REGEDIT4\n[HKEY_LOCAL_MACHINE";
+    for (int level = 0; level < levels; ++level)
+        text += "\\k";
+    text += "]\n";
+    for (int line = 0; text.size() + 64 < bytes; ++line)
+        text += line % 2 ? "\"x\"=-\n" : "@=\"\"\n";
+    return text;
+}
+
 Figures measure(const fs::path& first, const fs::path& next)
 {
     int pipeFds[2];
@@ -92,6 +104,8 @@ int main()
         {"a folder", [](const fs::path& file) { fs::create_directories(file); }},
         {"200 MB", [](const fs::path& file) { fs::resize_file((std::ofstream(file), file), 200'000'000); }},
         {"1 MiB: one key 524,000 levels deep", writeFile(deepKey(1 << 20))},
+        {"1 MiB: a key 20,000 levels deep, then value lines under it",
+         writeFile(valuesUnderADeepKey(1 << 20, 20000))},
         {"1 MiB: keys, then each key deleted", writeFile(keysThenDeletions(1 << 20))},
         {"1 MiB of lines that are no registry lines", writeFile("REGEDIT4\n" + std::string((1 << 20) - 9, '\n'))},
         {"UTF-16", writeFile(std::string("\xFF\xFE" "R\0E\0", 6))},

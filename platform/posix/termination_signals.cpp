@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -12,14 +13,16 @@ namespace varno::platform {
 namespace {
 
 int signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t signalled = 0;
+// The handler may run on any thread, and on two at once: only a lock-free
+// atomic is both async-signal-safe and free of a data race.
+std::atomic<int> signalled{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void onTerminationSignal(int)
 {
     // Only async-signal-safe work here, and only once.
-    if (signalled)
+    if (signalled.exchange(1, std::memory_order_relaxed) != 0)
         return;
-    signalled = 1;
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);

@@ -6,10 +6,17 @@
 
 namespace varno::platform {
 
+// Far more than the program's four values ever take: a larger file is none
+// of the program's writing, and parsing it would cost seconds and memory
+// in proportion to it.
+inline constexpr qint64 kMaxSettingsFileBytes = 64 * 1024;
+
 // QSettings' native format, one file per application in `folder` (by
 // default $XDG_CONFIG_HOME, so <app>.conf sits where Qt keeps any
-// application's settings). Anything but a regular file in its place is
-// never opened: it counts as absent, and is not overwritten.
+// application's settings). Anything but a regular file of at most
+// kMaxSettingsFileBytes in its place (a folder, a FIFO, a link that leads
+// nowhere or in a loop, a larger file) is never opened: it counts as
+// absent, is not overwritten, and one line on stderr says why.
 class QtSettingsStore final : public SettingsStore {
 public:
     QtSettingsStore();
@@ -21,8 +28,11 @@ public:
 
 private:
     QString filePath(const std::string& app) const;
+    // The file, or nothing when it is to be left alone (said once).
+    bool usable(const QString& path);
 
     QString folder_;
+    bool toldLeftAlone_ = false;
 };
 
 }  // namespace varno::platform

@@ -106,10 +106,16 @@ void PeriodTimer::run()
         if (woke != WAIT_OBJECT_0 + 1)
             return;  // the handles are gone: nothing can tick any more
         const ClockTime due = schedule_.due();
-        if (!pending_.exchange(true, std::memory_order_acq_rel))
-            PostMessageW(target_, message_, static_cast<WPARAM>(due), static_cast<LPARAM>(time));
-        else
+        if (!pending_.exchange(true, std::memory_order_acq_rel)) {
+            // A post that failed (a full queue) leaves nothing for the window
+            // to acknowledge: pending for good, it would skip every later tick.
+            if (!PostMessageW(target_, message_, static_cast<WPARAM>(due), static_cast<LPARAM>(time))) {
+                pending_.store(false, std::memory_order_release);
+                skipped_.fetch_add(1, std::memory_order_relaxed);
+            }
+        } else {
             skipped_.fetch_add(1, std::memory_order_relaxed);
+        }
         skipped_.fetch_add(schedule_.advance(time), std::memory_order_relaxed);
         arm(now());
     }

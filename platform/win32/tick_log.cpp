@@ -1,20 +1,70 @@
 #include "tick_log.h"
 
+#include "platform/win32/debug_line.h"
+#include "platform/win32/text_conversion.h"
 #include "platform/win32/windows_api.h"
 
 #include <cstdio>
+#include <string>
 #include <utility>
 
 namespace varno::platform::win32 {
 
+namespace {
+
+// The variable at whatever length it has; empty when it is unset or empty.
+std::wstring environmentText(const wchar_t* name)
+{
+    std::wstring text;
+    // It may grow between the calls: ask again then.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+        if (needed == 0)
+            return {};
+        text.assign(needed, L'\0');
+        const DWORD length = GetEnvironmentVariableW(name, text.data(), needed);
+        if (length < needed) {
+            text.resize(length);
+            return text;
+        }
+    }
+    return {};
+}
+
+// Only a file on disk: writing to a pipe or a device could hold the
+// window up for good.
+HANDLE openLogFile(const std::wstring& path, bool append)
+{
+    HANDLE file = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        SetLastError(ERROR_BAD_FILE_TYPE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+bool writeAll(HANDLE file, const char* text, int length)
+{
+    DWORD written = 0;
+    return length > 0 && WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr) &&
+           written == static_cast<DWORD>(length);
+}
+
+void sayLogFailed(const std::wstring& path, DWORD error)
+{
+    debugLine("varno: the tick log could not be written (error " + std::to_string(error) + "): " + wideToUtf8(path));
+}
+
+}  // namespace
+
 TickLog TickLog::fromEnvironment()
 {
     TickLog log;
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"VARNO_TICK_LOG", path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    log.path_ = environmentText(L"VARNO_TICK_LOG");
+    if (log.path_.empty())
         return log;
-    log.path_.assign(path, length);
     log.records_ = std::make_unique<Record[]>(kCapacity);
     return log;
 }
@@ -29,34 +79,50 @@ TickLog::~TickLog()
 
 void TickLog::record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped) noexcept
 {
-    if (records_ && count_ < kCapacity)
+    if (!records_)
+        return;
+    if (count_ < kCapacity)
         records_[count_++] = {due, woke, painted, skipped};
+    else
+        ++dropped_;
 }
 
 void TickLog::flush() noexcept
 {
-    if (!records_ || (count_ == 0 && written_))
+    if (!records_ || (count_ == 0 && dropped_ == 0 && written_))
         return;
     // The first flush starts the file afresh; later ones append.
-    HANDLE file = CreateFileW(path_.c_str(), written_ ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              written_ ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = openLogFile(path_, written_);
     written_ = true;
-    if (file == INVALID_HANDLE_VALUE) {
-        count_ = 0;
-        return;
-    }
+    bool whole = file != INVALID_HANDLE_VALUE;
+    DWORD error = whole ? ERROR_SUCCESS : GetLastError();
     char line[128];
     const auto us = [](ClockTime t) { return static_cast<long long>(t / 10); };
-    for (std::size_t i = 0; i < count_; ++i) {
+    for (std::size_t i = 0; whole && i < count_; ++i) {
         const Record& r = records_[i];
-        const int length = std::snprintf(line, sizeof line, "%lld %lld %lld %lld\n", us(r.due), us(r.woke),
-                                         us(r.painted), static_cast<long long>(r.skipped));
-        DWORD written = 0;
-        if (length > 0)
-            WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+        whole = writeAll(file, line,
+                         std::snprintf(line, sizeof line, "%lld %lld %lld %lld\n", us(r.due), us(r.woke),
+                                       us(r.painted), static_cast<long long>(r.skipped)));
     }
-    CloseHandle(file);
+    if (whole && dropped_ > 0)
+        whole = writeAll(file, line,
+                         std::snprintf(line, sizeof line, "# %llu flips not logged: more than %llu between writes\n",
+                                       static_cast<unsigned long long>(dropped_),
+                                       static_cast<unsigned long long>(kCapacity)));
+    if (!whole && file != INVALID_HANDLE_VALUE)
+        error = GetLastError();
+    if (!whole && !failureSaid_) {
+        failureSaid_ = true;
+        sayLogFailed(path_, error);
+        // A disk that filled up may still take one short line.
+        if (file != INVALID_HANDLE_VALUE)
+            writeAll(file, line, std::snprintf(line, sizeof line, "# the log could not be written whole (error %lu)\n",
+                                              static_cast<unsigned long>(error)));
+    }
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     count_ = 0;
+    dropped_ = 0;
 }
 
 }  // namespace varno::platform::win32

@@ -29,7 +29,10 @@ public:
     void record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped) noexcept;
 
     // Appends what was recorded since the last flush, one line a flip in
-    // microseconds: "due woke painted skipped".
+    // microseconds: "due woke painted skipped"; flips past the capacity
+    // are counted in a line of their own starting with "#". A log that
+    // cannot be written is said once, as a debugger line, and as a "#"
+    // line in the log where anything can still be written to it.
     void flush() noexcept;
 
 private:
@@ -42,7 +45,9 @@ private:
     std::wstring path_;
     std::unique_ptr<Record[]> records_;
     std::size_t count_ = 0;
+    std::uint64_t dropped_ = 0;  // flips past the capacity since the last flush
     bool written_ = false;
+    bool failureSaid_ = false;
 };
 
 }  // namespace varno::platform::win32

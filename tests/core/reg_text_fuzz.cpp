@@ -1,7 +1,11 @@
 // libFuzzer target for the .reg reader: whatever the bytes, no crash, no
 // undefined behaviour, no leak, and every lookup answers. Not run in CI;
-// build with clang and -DVARNO_BUILD_FUZZERS=ON, then
-//   build/tests/core/reg_text_fuzz -max_len=4096 -max_total_time=600 corpus/
+// build with clang and -DVARNO_BUILD_FUZZERS=ON, then, with a scratch folder
+// first so that new inputs go there and the seeds stay as committed,
+//   build/tests/core/reg_text_fuzz -max_len=4096 -max_total_time=600 -timeout=1 \
+//       scratch/ tests/core/reg_text_fuzz_corpus/
+// The seeds hold the shapes that once went quadratic (a deep key with many
+// value lines under it, keys deleted one by one).
 #include "core/reg_text.h"
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <tuple>
 
@@ -91,6 +92,11 @@ TEST(RegText, DeepKeysAndManyDeletionsStayLinear)
     for (int level = 0; level < 200000; ++level)
         deep += "\\k";
     deep += "]\n\"v\"=\"found\"\n";
+    // Values under a deep key: each line must cost its own length, not the
+    // key's depth again.
+    for (int value = 0; value < 100000; ++value)
+        deep += value % 2 ? "\"x\"=-\n" : "@=\"\"\n";
+    deep += "\"x\"=\"kept\"\n\"gone\"=\"1\"\n\"GONE\"=-\n";
     std::string deletions = "REGEDIT4\n";
     for (int key = 0; key < 200000; ++key)
         deletions += "[HKEY_LOCAL_MACHINE\\K" + std::to_string(key) + "]\n";
@@ -100,7 +106,15 @@ TEST(RegText, DeepKeysAndManyDeletionsStayLinear)
     const auto deepDoc = parseRegText(deep, "deep.reg", warnings);
     const auto deletedDoc = parseRegText(deletions, "deletions.reg", warnings);
     ASSERT_TRUE(deepDoc && deletedDoc);
-    EXPECT_NE(deepDoc->findValue(deep.substr(10, deep.find(']') - 10), "v"), nullptr);
+    const std::string deepPath = deep.substr(10, deep.find(']') - 10);
+    const std::tuple<const char*, std::optional<Bytes>> values[] = {
+        {"v", Text("found")}, {"", Text("")}, {"X", Text("kept")}, {"gone", std::nullopt}};
+    for (const auto& [name, expected] : values) {
+        const RegValue* found = deepDoc->findValue(deepPath, name);
+        ASSERT_EQ(found != nullptr, expected.has_value()) << name;
+        if (found)
+            EXPECT_EQ(found->data, *expected) << name;
+    }
     EXPECT_FALSE(deletedDoc->hasKey("HKEY_LOCAL_MACHINE\\K199999"));
     EXPECT_EQ(warnings.str(), "");
 }

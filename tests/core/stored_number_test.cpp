@@ -33,5 +33,22 @@ TEST(StoredNumber, RejectsWhatIsNotAWholeFiniteNumber)
         EXPECT_EQ(parseStoredNumber(text), expected) << '"' << text << '"';
 }
 
+// Integers in the runtime's radix forms: the smallest of 16 and 32 bits
+// that holds the digits, two's complement; beyond 32 bits, nothing.
+TEST(StoredNumber, ReadsHexadecimalAndOctalAsTheClassicRuntimeDoes)
+{
+    const std::pair<const char*, std::optional<float>> table[] = {
+        {"&H2328", 9000.0f},      {"&h2328", 9000.0f},      {" &HfF ", 255.0f},        {"&O21450", 9000.0f},
+        {"&o17", 15.0f},          {"&H7FFF", 32767.0f},     {"&H8000", -32768.0f},     {"&HFFFF", -1.0f},
+        {"&H0FFFF", -1.0f},       {"&H10000", 65536.0f},    {"&HFFFFFFFF", -1.0f},     {"&O177777", -1.0f},
+        {"&H000000002328", 9000.0f}, {"&H100000000", std::nullopt}, {"&O40000000000", std::nullopt},
+        {"&H", std::nullopt},     {"&O", std::nullopt},     {"&HG", std::nullopt},     {"&O8", std::nullopt},
+        {"&H 10", std::nullopt},  {"-&H10", std::nullopt},  {"&X10", std::nullopt},    {"&", std::nullopt},
+        {"&H10&", std::nullopt},  {"&H1.5", std::nullopt},
+    };
+    for (const auto& [text, expected] : table)
+        EXPECT_EQ(parseStoredNumber(text), expected) << '"' << text << '"';
+}
+
 }  // namespace
 }  // namespace varno

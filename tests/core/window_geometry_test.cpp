@@ -24,6 +24,8 @@ TEST(WindowGeometry, EachUnusableStoredValueFallsBackAlone)
         {"0", "0", "0", "-1", {0, 0, 6500, 6500}},
         {"inf", "nan", "1e40", "-inf", {1000, 1000, 6500, 6500}},
         {"3e9", "-3e9", "2e8", "5000", {1000, 1000, 6500, 5000}},  // too far for a pixel count
+        {"&H3E8", "&O1750", "&H1964", " &h1964 ", {1000, 1000, 6500, 6500}},  // the runtime's radix forms
+        {"&HFFFF", "0", "&HFFFF", "&H100000000", {-1, 0, 6500, 6500}},
     };
     for (const auto& row : table)
         EXPECT_EQ(boundsFromStoredTexts(row.left, row.top, row.width, row.height), row.expected) << row.left;
@@ -48,6 +50,9 @@ TEST(WindowGeometry, WhatIsStoredNeverDriftsAndIsAlwaysReadableAgain)
         {"bounds the window cannot report keep the loaded ones", {2000, 2000, 3000, 300}, {0, 0, -1, -1}, {},
          {2000, 2000, 3000, 300}},
         {"a position too far out keeps the loaded bounds", defaults, {7000000, 67, 433, 433}, {}, defaults},
+        {"sides under half a pixel, restored as one, come back as read", {1000, 1000, 5, 0.5f}, {67, 67, 1, 1}, {},
+         {1000, 1000, 5, 0.5f}},
+        {"... and a real resize of such a side is stored", {1000, 1000, 5, 7}, {67, 67, 2, 1}, {}, {1000, 1000, 30, 7}},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);

@@ -3,7 +3,9 @@
 #include "app_info.h"
 #include "core/main_window_design.h"
 #include "core/ports/colour_chooser.h"
+#include "core/ports/message_box.h"
 #include "core/twips.h"
+#include "platform/win32/debug_line.h"
 #include "platform/win32/text_conversion.h"
 #include "ui/win32/resource_ids.h"
 
@@ -19,6 +21,7 @@ namespace {
 constexpr const wchar_t* kClassName = L"VarnoMainWindow";
 constexpr UINT kTickMessage = WM_APP + 1;
 constexpr UINT_PTR kTipTimer = 1;
+constexpr const char* kNotSavedMessage = "ウィンドウの位置と大きさを保存できませんでした";
 
 std::wstring wide(const std::string& utf8)
 {
@@ -169,7 +172,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ENDSESSION:
         if (wParam)
-            unload();
+            unload(true);
         return 0;
     case WM_DESTROY:
         timer_.reset();
@@ -274,7 +277,7 @@ void MainWindow::restoreBounds()
     SetWindowPlacement(window_, &placement);
 }
 
-void MainWindow::unload()
+void MainWindow::unload(bool sessionEnding)
 {
     if (unloaded_)
         return;
@@ -294,7 +297,11 @@ void MainWindow::unload()
     const UINT windowDpi = dpi();
     const StoredBounds bounds =
         boundsToStore(toPixelRect(normal), {double(windowDpi), double(windowDpi)}, loadedBounds_);
-    writeStoredBounds(services_.settings, bounds);
+    if (!writeStoredBounds(services_.settings, bounds)) {
+        platform::win32::debugLine("varno: could not save the window position and size");
+        if (!sessionEnding)
+            services_.messageBox.show(kNotSavedMessage, kMessageOkOnly);
+    }
 }
 
 void MainWindow::toggleBlinking()

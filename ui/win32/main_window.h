@@ -39,7 +39,8 @@ private:
     void buildMenus();
     void layOut();
     void restoreBounds();
-    void unload();
+    // When the session ends nobody is left to read a message box.
+    void unload(bool sessionEnding = false);
     void toggleBlinking();
     void stopBlinking();
     void showCaption();

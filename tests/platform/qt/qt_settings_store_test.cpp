@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace varno::platform {
@@ -58,6 +61,19 @@ TEST_F(QtSettingsStoreTest, WhatCannotBeReadCountsAsAbsentAndWritesAreReportedTr
         lock.write("4194303\nvarno\n" + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() +
                    '\n' + QSysInfo::bootUniqueId() + '\n');
     };
+    const auto link = [this](const QString& target) {
+        return [this, target] { ASSERT_TRUE(QFile::link(target, filePath())); };
+    };
+    // A value of x's up to the cap; past it sparse, so that no disk is spent.
+    const auto sized = [this](qint64 size, QByteArray text) {
+        return [this, size, text] {
+            QFile file(filePath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(text + QByteArray(std::min(size, kMaxSettingsFileBytes) - text.size(), 'x'));
+            ASSERT_TRUE(file.resize(size));
+        };
+    };
+    const QByteArray junkKey = "[Junk]\nk=";
     const struct {
         const char* what;
         std::function<void()> prepare;
@@ -68,15 +84,40 @@ TEST_F(QtSettingsStoreTest, WhatCannotBeReadCountsAsAbsentAndWritesAreReportedTr
         {"a FIFO: neither read nor replaced, and no hang", fifo, false},
         {"a folder", folder, false},
         {"a stale lock file", staleLock, true},
+        {"a link to a file: the file behind it is written", [&] {
+             QFile real(dir_.filePath(QStringLiteral("real.conf")));
+             ASSERT_TRUE(real.open(QIODevice::WriteOnly));
+             link(real.fileName())();
+         }, true},
+        {"a link to itself (a loop)", link(filePath()), false},
+        {"a link to nothing", link(dir_.filePath(QStringLiteral("missing.conf"))), false},
+        {"a file that still fits once the value is added", sized(kMaxSettingsFileBytes - 100, junkKey), true},
+        {"a file of exactly the largest size: read, but never grown past it", sized(kMaxSettingsFileBytes, junkKey),
+         false},
+        {"a file one byte larger", sized(kMaxSettingsFileBytes + 1, junkKey), false},
+        {"100 MB of settings, never read", sized(100'000'000, "[Settings]\nMainLeft=5\n" + junkKey), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QDir(dir_.path()).removeRecursively();
         QDir().mkpath(dir_.path());
         c.prepare();
-        EXPECT_EQ(mainLeft(), "1000");
-        EXPECT_EQ(store_.write(kApp, "Settings", {{"MainLeft", "1500"}}), c.written);
-        EXPECT_EQ(mainLeft(), c.written ? "1500" : "1000");
+        const QFileInfo before(filePath());
+        QtSettingsStore store(dir_.path());
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(store.read(kApp, "Settings", "MainLeft", "1000"), "1000");
+        EXPECT_EQ(store.write(kApp, "Settings", {{"MainLeft", "1500"}}), c.written);
+        EXPECT_EQ(store.read(kApp, "Settings", "MainLeft", "1000"), c.written ? "1500" : "1000");
+        const std::string said = testing::internal::GetCapturedStderr();
+        const QFileInfo after(filePath());
+        EXPECT_EQ(after.isSymLink(), before.isSymLink()) << "a link stays a link";
+        if (c.written)
+            continue;
+        // Said once, however often the file is asked for; and still there as it was.
+        EXPECT_EQ(said.find("left as it is"), said.rfind("left as it is")) << said;
+        EXPECT_NE(said.find("left as it is"), std::string::npos) << said;
+        EXPECT_EQ(after.isDir(), before.isDir());
+        EXPECT_EQ(after.size(), before.size());
     }
 }
 

@@ -38,6 +38,8 @@ TEST_F(Win32, SystemInformationStartsTheToolOrTellsTheUser)
         // Split at the space, the path would start ...\Program.exe instead.
         {spaces, L"", {spaces, L"Program.exe"}, spaces},
         {L"", NonAscii(), {na}, na},
+        // Through cmd.exe, %OS% would become Windows_NT and start that one.
+        {L"t\\%OS%.bat", L"", {L"t\\%OS%.bat", L"t\\Windows_NT.bat"}, L""},
     };
     const std::wstring id = std::to_wstring(GetCurrentProcessId());
     SetEnvironmentVariableW(L"VARNO_MARKER", id.c_str());
@@ -101,7 +103,33 @@ TEST_F(Win32, SystemInformationStartsTheToolOrTellsTheUser)
                   wideToUtf8(program.lexically_normal().wstring() + L"\n\"" + program.wstring() +
                              L"\"\n1"));
     }
+    EXPECT_NE(WaitForSingleObject(reported, 0), WAIT_OBJECT_0) << "a tool the test expected no start of reported";
     CloseHandle(reported);
+}
+
+// Only an executable image is started: whatever else a path names is
+// refused before anything runs, whatever its name says.
+TEST_F(Win32, LauncherStartsNothingButAnExecutableImage)
+{
+    const std::wstring dir = ScratchDir();
+    const auto write = [&](const std::wstring& name, const std::string& bytes) {
+        std::ofstream(std::filesystem::path(dir + name), std::ios::binary) << bytes;
+    };
+    std::filesystem::copy_file(MarkerTool(), dir + L"image.BAT");
+    std::filesystem::copy_file(MarkerTool(), dir + L"image.cmd");
+    write(L"batch.bat", "@echo off\r\n");
+    write(L"text.exe", "@echo off\r\n");
+    write(L"dos.com", std::string("\xB4\x4C\xCD\x21", 4));
+    write(L"mz-only.exe", "MZ" + std::string(62, '\0'));
+    std::string farHeader = "MZ" + std::string(58, '\0') + std::string("\xFF\xFF\xFF\x7F", 4);
+    write(L"header-past-end.exe", farHeader);
+    std::filesystem::create_directories(dir + L"folder.exe");
+    for (const wchar_t* name : {L"image.BAT", L"image.cmd", L"batch.bat", L"text.exe", L"dos.com", L"mz-only.exe",
+                                L"header-past-end.exe", L"folder.exe", L"missing.exe"}) {
+        SCOPED_TRACE(wideToUtf8(name));
+        EXPECT_THROW(platform::win32::Win32Launcher().start(wideToUtf8(dir + name), kNormalFocus),
+                     std::runtime_error);
+    }
 }
 
 }  // namespace

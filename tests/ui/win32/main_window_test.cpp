@@ -89,6 +89,37 @@ TEST(Win32MainWindow, OpensMaximisedAndStoresItsRestoredBounds)
     }
 }
 
+// A save that fails is told once, in a message box, when the user closes
+// the window; at the end of the session nobody would see one.
+TEST(Win32MainWindow, AFailedSaveIsToldOnce)
+{
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        bool fails;
+        std::size_t told;
+    } cases[] = {
+        {"closed, saved", WM_CLOSE, 0, false, 0},
+        {"closed, not saved", WM_CLOSE, 0, true, 1},
+        {"the session ends, not saved", WM_ENDSESSION, TRUE, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainWindowUnderTest t;
+        t.settings.failWrites = c.fails;
+        SendMessageW(t.frame(), c.message, c.wParam, 0);
+        // The session's end is followed by the close's own unload, which adds nothing.
+        if (t.frame())
+            SendMessageW(t.frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(t.settings.writes, 1);
+        ASSERT_EQ(t.messages.shown.size(), c.told);
+        if (c.told) {
+            EXPECT_EQ(t.messages.shown[0].first, "ウィンドウの位置と大きさを保存できませんでした");
+        }
+    }
+}
+
 TEST(Win32MainWindow, ClicksKeysAndTheMenuStartAndStop)
 {
     MainWindowUnderTest t;

@@ -109,6 +109,7 @@ wait_for '[ -s "$ticks" ]' 5
 # one is skipped and counted, and leaves this mean as it is.
 read -r periods mean missed late < <(awk -v period=20000 '
   function close_run() { if (n > 1) { t += lp - fp; k += (ld - fd) / period } }
+  /^#/ { next }
   n && $3 - lp > 200000 { close_run(); n = 0 }
   !n { fp = $3; fd = $1 } { lp = $3; ld = $1; n++; m += $4; l += $2 - $1; all++ }
   END { close_run(); if (k) printf "%d %.3f %d %.3f\n", k, t / k / 1000, m, l / all / 1000; else print 0, 0, 0, 0 }' "$ticks")
