@@ -112,8 +112,9 @@ TEST(RegText, DeepKeysAndManyDeletionsStayLinear)
     for (const auto& [name, expected] : values) {
         const RegValue* found = deepDoc->findValue(deepPath, name);
         ASSERT_EQ(found != nullptr, expected.has_value()) << name;
-        if (found)
+        if (found) {
             EXPECT_EQ(found->data, *expected) << name;
+        }
     }
     EXPECT_FALSE(deletedDoc->hasKey("HKEY_LOCAL_MACHINE\\K199999"));
     EXPECT_EQ(warnings.str(), "");
