@@ -39,6 +39,7 @@ TEST(WindowGeometry, WhatIsStoredNeverDriftsAndIsAlwaysReadableAgain)
         PixelRect now;
         Dpi dpi;
         StoredBounds stored;
+        bool positionKnown = true;
     } table[] = {
         {"untouched defaults come back as they were", defaults, {67, 67, 433, 433}, {}, defaults},
         {"a move changes only the position", defaults, {100, 200, 433, 433}, {}, {1500, 3000, 6500, 6500}},
@@ -48,10 +49,15 @@ TEST(WindowGeometry, WhatIsStoredNeverDriftsAndIsAlwaysReadableAgain)
         {"bounds the window cannot report keep the loaded ones", {2000, 2000, 3000, 300}, {0, 0, -1, -1}, {},
          {2000, 2000, 3000, 300}},
         {"a position too far out keeps the loaded bounds", defaults, {7000000, 67, 433, 433}, {}, defaults},
+        // Wayland reports 0, 0 for every window.
+        {"an unknown position is kept as read", {1000.5f, -7, 6500, 6500}, {0, 0, 500, 433}, {},
+         {1000.5f, -7, 7500, 6500}, false},
+        {"an unknown position, far out, is still kept", {9.0e7f, 1000, 6500, 6500}, {0, 0, 433, 433}, {},
+         {9.0e7f, 1000, 6500, 6500}, false},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);
-        const StoredBounds stored = boundsToStore(row.now, row.dpi, row.loaded);
+        const StoredBounds stored = boundsToStore(row.now, row.dpi, row.loaded, row.positionKnown);
         EXPECT_EQ(stored, row.stored);
         testing_support::FakeSettingsStore store;
         ASSERT_TRUE(writeStoredBounds(store, stored));

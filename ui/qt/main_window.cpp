@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -32,6 +34,11 @@ PixelRect toPixelRect(const QRect& r)
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
+// How long the window system must stay quiet before a geometry the window
+// had while restored counts as the user's: longer than a window manager
+// takes between resizing a window for maximising and saying so.
+constexpr int kSettleMs = 400;
+
 }  // namespace
 
 MainWindow::MainWindow(const platform::Services& services, QWidget* parent)
@@ -47,6 +54,13 @@ MainWindow::MainWindow(const platform::Services& services, QWidget* parent)
     blinkTimer_ = new platform::PeriodTimer(this);
     blinkTimer_->setObjectName(QStringLiteral("Timer1"));
     connect(blinkTimer_, &platform::PeriodTimer::timeout, this, &MainWindow::flip);
+    settleTimer_ = new QTimer(this);
+    settleTimer_->setSingleShot(true);
+    settleTimer_->setInterval(kSettleMs);
+    connect(settleTimer_, &QTimer::timeout, this, [this] {
+        if (restoredBounds_)
+            restoredBounds_->settled();
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -126,6 +140,42 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     layOutSurface();
+    followGeometry();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    followGeometry();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        followShow();
+}
+
+void MainWindow::followGeometry()
+{
+    if (!restoredBounds_)
+        return;
+    // The window's own geometry is whole at both the move and the resize of
+    // one change, where the widget's is updated one half at a time.
+    restoredBounds_->geometryChanged(toPixelRect(windowHandle() ? windowHandle()->geometry() : geometry()));
+    settleTimer_->start();
+}
+
+void MainWindow::followShow()
+{
+    if (!restoredBounds_)
+        return;
+    const WindowShow show = isMinimized()                    ? WindowShow::Minimised
+                            : isMaximized() || isFullScreen() ? WindowShow::Maximised
+                                                              : WindowShow::Normal;
+    if (const auto wanted = restoredBounds_->showChanged(show))
+        setGeometry(wanted->x, wanted->y, wanted->width, wanted->height);
+    settleTimer_->start();
 }
 
 void MainWindow::readSettings()
@@ -139,6 +189,7 @@ void MainWindow::readSettings()
     const PixelRect r = keepOnScreen(toPixels(loadedBounds_, platform::logicalDpi(this)), screens);
     // Not shown yet: this sets the restored bounds; the window then opens maximised.
     setGeometry(r.x, r.y, r.width, r.height);
+    restoredBounds_.emplace(r);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -166,8 +217,9 @@ void MainWindow::unload()
 void MainWindow::writeSettings()
 {
     // The restored bounds, also when closed maximised: the user's own size survives.
-    const QRect now = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    const StoredBounds bounds = boundsToStore(toPixelRect(now), platform::logicalDpi(this), loadedBounds_);
+    const PixelRect now = restoredBounds_ ? restoredBounds_->restored() : toPixelRect(geometry());
+    const StoredBounds bounds =
+        boundsToStore(now, platform::logicalDpi(this), loadedBounds_, platform::windowPositionKnown());
     if (!writeStoredBounds(services_.settings, bounds))
         std::fprintf(stderr, "varno: could not save the window position and size\n");
 }
