@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "ui/qt/about_dialog.h"
+#include "ui/qt/application.h"
 #include "app_info.h"
 #include "ui/qt/blink_surface.h"
 #include "ui/qt/period_bar.h"
@@ -282,7 +283,7 @@ void MainWindow::setPeriod(int milliseconds)
 void MainWindow::showAbout()
 {
     if (!aboutDialog_)
-        aboutDialog_ = new AboutDialog(services_.systemInfo(), this);
+        aboutDialog_ = new AboutDialog(services_.systemInfo(), this, !japaneseFontInstalled());
     // Returns when the dialog has been closed; the main window takes no
     // input meanwhile.
     aboutDialog_->exec();
