@@ -6,6 +6,7 @@
 #include "ui/qt/blink_surface.h"
 #include "ui/qt/period_bar.h"
 #include "core/main_window_design.h"
+#include "core/main_window_layout.h"
 #include "core/ports/colour_chooser.h"
 #include "core/twips.h"
 #include "platform/qt/screen_dpi.h"
@@ -127,14 +128,17 @@ void MainWindow::layOutSurface()
     const int offset = px(main_window::kSurfaceOffset);
     const QSize client = centralWidget()->size();
     surface_->setGeometry(-offset, -offset, client.width() + offset, client.height() + offset);
-    const auto place = [this](QWidget* widget, const DesignRect& d, int minimumWidth) {
-        widget->setGeometry(px(d.left), px(d.top), std::max(px(d.width), minimumWidth), px(d.height));
+    const auto face = [](const QPushButton* button) {
+        const QFontMetrics metrics = button->fontMetrics();
+        return main_window::FaceSize{metrics.horizontalAdvance(button->text()) + 2 * metrics.averageCharWidth(),
+                                     metrics.height() + 4};
     };
-    place(periodBar_, main_window::kPeriodBar, 0);
-    // A caption in a large font may need more than the design width.
-    for (auto [button, design] : {std::pair{colour1Button_, main_window::kColour1ButtonRect},
-                                  std::pair{colour2Button_, main_window::kColour2ButtonRect}})
-        place(button, design, button->fontMetrics().horizontalAdvance(button->text()) + 12);
+    const main_window::ControlRow row =
+        main_window::placeControlRow(face(colour1Button_), face(colour2Button_), platform::logicalDpi(this).x);
+    for (auto [widget, r] : {std::pair<QWidget*, PixelRect>{periodBar_, row.periodBar},
+                             std::pair<QWidget*, PixelRect>{colour1Button_, row.colour1},
+                             std::pair<QWidget*, PixelRect>{colour2Button_, row.colour2}})
+        widget->setGeometry(r.x, r.y, r.width, r.height);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
