@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace varno::main_window {
 namespace {
 
@@ -35,6 +37,22 @@ TEST(MainWindowLayout, ButtonsFitTheirCaptionsAndStayApart)
         EXPECT_EQ(placed.colour2, row.expected.colour2);
         EXPECT_FALSE(overlaps(placed.colour1, placed.colour2));
         EXPECT_FALSE(overlaps(placed.periodBar, placed.colour1));
+    }
+}
+
+// At a fractional device ratio every edge lands on a whole device pixel, so
+// no control's window shows a row or column that its painting never reaches.
+TEST(MainWindowLayout, EdgesOnWholeDevicePixels)
+{
+    for (const double ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        const ControlRow placed = placeControlRow({60, 20}, {95, 31}, 96, ratio);
+        for (const PixelRect& r : {placed.periodBar, placed.colour1, placed.colour2})
+            for (const int edge : {r.x, r.y, r.width, r.height}) {
+                const double device = edge * ratio;
+                EXPECT_DOUBLE_EQ(device, std::round(device)) << ratio << ": " << edge;
+            }
+        EXPECT_FALSE(overlaps(placed.colour1, placed.colour2)) << ratio;
+        EXPECT_GE(placed.colour2.width, 95);
     }
 }
 

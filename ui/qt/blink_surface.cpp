@@ -52,10 +52,29 @@ void BlinkSurface::setColour(Colour colour)
 
 void BlinkSurface::showFill()
 {
-    if (serverFill_)
-        serverFill_->fill(fill_.rgb());
-    else
+    if (!serverFill_) {
         update();
+        return;
+    }
+    serverFill_->fill(fill_.rgb());
+    if (path_ == platform::FillPath::X11Server) {
+        // Their corners follow the surface: a repaint of the small controls,
+        // whatever the window's size.
+        for (QObject* child : children())
+            if (child->isWidgetType())
+                static_cast<QWidget*>(child)->update();
+    }
+}
+
+bool BlinkSurface::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && serverFill_ && path_ == platform::FillPath::X11Server &&
+        watched->parent() == this) {
+        auto* control = static_cast<QWidget*>(watched);
+        QPainter painter(control);
+        painter.fillRect(control->rect(), fill_);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void BlinkSurface::attachX11Window()
@@ -82,9 +101,14 @@ bool BlinkSurface::event(QEvent* event)
             attachX11Window();
     } else if (event->type() == QEvent::ChildPolished && path_ == platform::FillPath::X11Server) {
         // The controls get windows of their own, above the filled surface.
+        // Qt never paints the surface, so what their rounded corners let
+        // through would be black: each control first fills itself with the
+        // surface's colour.
         auto* child = static_cast<QChildEvent*>(event)->child();
-        if (child->isWidgetType())
+        if (child->isWidgetType()) {
             static_cast<QWidget*>(child)->setAttribute(Qt::WA_NativeWindow);
+            child->installEventFilter(this);
+        }
     }
     return QWidget::event(event);
 }

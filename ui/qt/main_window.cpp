@@ -134,7 +134,8 @@ void MainWindow::layOutSurface()
                                      metrics.height() + 4};
     };
     const main_window::ControlRow row =
-        main_window::placeControlRow(face(colour1Button_), face(colour2Button_), platform::logicalDpi(this).x);
+        main_window::placeControlRow(face(colour1Button_), face(colour2Button_), platform::logicalDpi(this).x,
+                                     devicePixelRatioF());
     for (auto [widget, r] : {std::pair<QWidget*, PixelRect>{periodBar_, row.periodBar},
                              std::pair<QWidget*, PixelRect>{colour1Button_, row.colour1},
                              std::pair<QWidget*, PixelRect>{colour2Button_, row.colour2}})
