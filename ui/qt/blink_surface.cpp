@@ -7,8 +7,16 @@
 #include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace varno::ui {
+
+namespace {
+
+// Wider than any style's rounding of a control's corner.
+constexpr int kCornerSize = 4;
+
+}  // namespace
 
 BlinkSurface::BlinkSurface(QWidget* parent) : QWidget(parent)
 {
@@ -58,11 +66,20 @@ void BlinkSurface::showFill()
     }
     serverFill_->fill(fill_.rgb());
     if (path_ == platform::FillPath::X11Server) {
-        // Their corners follow the surface: a repaint of the small controls,
-        // whatever the window's size.
-        for (QObject* child : children())
-            if (child->isWidgetType())
-                static_cast<QWidget*>(child)->update();
+        // Their rounded corners follow the surface: a repaint of those
+        // corners alone, whatever the window's size.
+        for (QObject* child : children()) {
+            if (!child->isWidgetType())
+                continue;
+            auto* control = static_cast<QWidget*>(child);
+            const QRect r = control->rect();
+            QRegion corners;
+            for (const QPoint& at : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+                corners += QRect(at, QSize(kCornerSize, kCornerSize))
+                               .translated(at.x() == r.left() ? 0 : 1 - kCornerSize,
+                                           at.y() == r.top() ? 0 : 1 - kCornerSize);
+            control->update(corners);
+        }
     }
 }
 
