@@ -15,6 +15,8 @@ inline constexpr const char* kContact = "連絡先: support@zoruteka.example";
 // The two-line warning: the second line starts with three ideographic spaces.
 inline constexpr const char* kWarning1 = "警告:このソフトを小さい子供に見せないでください。";
 inline constexpr const char* kWarning2 = "　　　意識障害やけいれんなどを引き起こす場合があります";
+inline constexpr const char* kWarningEnglish =
+    "Warning: do not show this program to small children.\nIt may cause impaired consciousness or convulsions";
 
 inline constexpr int kClientWidth = 6732;
 inline constexpr int kClientHeight = 4020;

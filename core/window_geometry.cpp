@@ -75,10 +75,14 @@ PixelRect keepOnScreen(const PixelRect& bounds, const std::vector<PixelRect>& sc
     return {area.x + (area.width - width) / 2, area.y + (area.height - height) / 2, width, height};
 }
 
-StoredBounds boundsToStore(const PixelRect& now, Dpi dpi, const StoredBounds& loaded)
+StoredBounds boundsToStore(const PixelRect& now, Dpi dpi, const StoredBounds& loaded, bool positionKnown)
 {
-    const StoredBounds bounds{side(now.x, dpi.x, loaded.left), side(now.y, dpi.y, loaded.top),
-                              extent(now.width, dpi.x, loaded.width), extent(now.height, dpi.y, loaded.height)};
+    StoredBounds bounds{side(now.x, dpi.x, loaded.left), side(now.y, dpi.y, loaded.top),
+                        extent(now.width, dpi.x, loaded.width), extent(now.height, dpi.y, loaded.height)};
+    if (!positionKnown) {
+        bounds.left = loaded.left;
+        bounds.top = loaded.top;
+    }
     if (now.width <= 0 || now.height <= 0 || !storable(bounds.left, bounds.width) ||
         !storable(bounds.top, bounds.height))
         return loaded;

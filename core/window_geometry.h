@@ -56,8 +56,10 @@ PixelRect keepOnScreen(const PixelRect& bounds, const std::vector<PixelRect>& sc
 // What to store for the window's restored bounds `now`, given what was
 // `loaded`. A side that has not moved keeps its loaded text, so untouched
 // bounds never drift through whole pixels; bounds that could not be read
-// back (empty, or too far out) keep the loaded ones whole.
-StoredBounds boundsToStore(const PixelRect& now, Dpi dpi, const StoredBounds& loaded);
+// back (empty, or too far out) keep the loaded ones whole. Where the
+// platform never tells a window its position (Wayland), `positionKnown` is
+// false and the loaded position is kept as it was read.
+StoredBounds boundsToStore(const PixelRect& now, Dpi dpi, const StoredBounds& loaded, bool positionKnown = true);
 
 StoredBounds readStoredBounds(SettingsStore& store);
 

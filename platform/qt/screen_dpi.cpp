@@ -14,4 +14,9 @@ Dpi logicalDpi(const QWidget* widget)
     return {screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY()};
 }
 
+bool windowPositionKnown()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 }  // namespace varno::platform

@@ -10,4 +10,8 @@ namespace varno::platform {
 // has none yet), for twips.
 Dpi logicalDpi(const QWidget* widget);
 
+// False where the platform never tells a window where it is (Wayland): a
+// top-level window's position then reads 0, 0 whatever it is.
+bool windowPositionKnown();
+
 }  // namespace varno::platform

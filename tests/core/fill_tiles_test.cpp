@@ -1,5 +1,7 @@
 #include "core/fill_tiles.h"
 
+#include "support/core_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,11 +10,6 @@
 #include <vector>
 
 namespace varno {
-
-void PrintTo(const PixelRect& r, std::ostream* os)
-{
-    *os << "{" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << "}";
-}
 
 namespace {
 

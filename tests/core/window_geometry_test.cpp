@@ -41,6 +41,7 @@ TEST(WindowGeometry, WhatIsStoredNeverDriftsAndIsAlwaysReadableAgain)
         PixelRect now;
         Dpi dpi;
         StoredBounds stored;
+        bool positionKnown = true;
     } table[] = {
         {"untouched defaults come back as they were", defaults, {67, 67, 433, 433}, {}, defaults},
         {"a move changes only the position", defaults, {100, 200, 433, 433}, {}, {1500, 3000, 6500, 6500}},
@@ -53,10 +54,15 @@ TEST(WindowGeometry, WhatIsStoredNeverDriftsAndIsAlwaysReadableAgain)
         {"sides under half a pixel, restored as one, come back as read", {1000, 1000, 5, 0.5f}, {67, 67, 1, 1}, {},
          {1000, 1000, 5, 0.5f}},
         {"... and a real resize of such a side is stored", {1000, 1000, 5, 7}, {67, 67, 2, 1}, {}, {1000, 1000, 30, 7}},
+        // Wayland reports 0, 0 for every window.
+        {"an unknown position is kept as read", {1000.5f, -7, 6500, 6500}, {0, 0, 500, 433}, {},
+         {1000.5f, -7, 7500, 6500}, false},
+        {"an unknown position, far out, is still kept", {9.0e7f, 1000, 6500, 6500}, {0, 0, 433, 433}, {},
+         {9.0e7f, 1000, 6500, 6500}, false},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);
-        const StoredBounds stored = boundsToStore(row.now, row.dpi, row.loaded);
+        const StoredBounds stored = boundsToStore(row.now, row.dpi, row.loaded, row.positionKnown);
         EXPECT_EQ(stored, row.stored);
         testing_support::FakeSettingsStore store;
         ASSERT_TRUE(writeStoredBounds(store, stored));

@@ -2,6 +2,7 @@
 
 #include "app_info.h"
 #include "core/about_design.h"
+#include "core/about_layout.h"
 #include "core/twips.h"
 #include "platform/qt/dialog_frame.h"
 #include "platform/qt/screen_dpi.h"
@@ -24,7 +25,6 @@ namespace varno::ui {
 namespace {
 
 constexpr int kIconBorder = 2;
-constexpr int kLabelFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
 // A grey line with a white one a pixel below it: an etched rule.
 class EtchedRule : public QWidget {
@@ -43,26 +43,24 @@ protected:
     }
 };
 
-QLabel* makeLabel(QWidget* parent, const char* name, const char* text, bool blackText)
+QLabel* makeLabel(QWidget* parent, const char* name, const char* text)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
+    label->setWordWrap(false);  // the layout gives each text its whole line
     label->setMargin(0);
     label->setIndent(0);
-    if (blackText) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::black);
-        label->setPalette(palette);
-    }
     return label;
 }
 
-bool overlapsHorizontally(const DesignRect& a, const DesignRect& b)
+// Black where the dialog is light, as designed; where a dark theme darkens
+// it, the theme's own text colour, never black on dark.
+QColor designTextColour(const QPalette& palette)
 {
-    return a.left < b.right() && b.left < a.right();
+    return palette.color(QPalette::Window).lightness() >= 128 ? QColor(Qt::black)
+                                                               : palette.color(QPalette::WindowText);
 }
 
 // The program sets its icon on the application at start-up.
@@ -73,7 +71,7 @@ QIcon programIcon()
 
 }  // namespace
 
-AboutDialog::AboutDialog(const SystemInfoServices& services, QWidget* owner)
+AboutDialog::AboutDialog(const SystemInfoServices& services, QWidget* owner, bool englishWarning)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       services_(services)
@@ -84,11 +82,11 @@ AboutDialog::AboutDialog(const SystemInfoServices& services, QWidget* owner)
     setModal(true);
     setSizeGripEnabled(false);
     titleBar_ = platform::keepDialogInReach(this);
-    buildControls();
+    buildControls(englishWarning);
     layOut();
 }
 
-void AboutDialog::buildControls()
+void AboutDialog::buildControls(bool englishWarning)
 {
     // Created in tab order: only the two buttons take the focus.
     okButton_ = new QPushButton(QString::fromUtf8(about::kOkButton), this);
@@ -111,14 +109,18 @@ void AboutDialog::buildControls()
     palette.setColor(QPalette::Window, QColor(QRgb(about::kIconBackgroundRgb)));
     icon_->setPalette(palette);
 
-    // The warning is the text that matters most: each line stays whole.
-    makeLabel(this, "lblDisclaimer", about::kWarning1, true)->setWordWrap(false);
-    version_ = makeLabel(this, "lblVersion", "Version　1.4", false);
-    title_ = makeLabel(this, "lblTitle", kAppTitle, true);
-    makeLabel(this, "lblDescription", about::kDescription, true);
-    makeLabel(this, "Label1", about::kCopyright, true);
-    makeLabel(this, "Label2", about::kWarning2, true)->setWordWrap(false);
-    makeLabel(this, "Label3", about::kContact, true);
+    labels_[about::kWarning1Label] = makeLabel(this, "lblDisclaimer", about::kWarning1);
+    labels_[about::kVersionLabel] = version_ = makeLabel(this, "lblVersion", "Version　1.4");
+    labels_[about::kTitleLabel] = title_ = makeLabel(this, "lblTitle", kAppTitle);
+    labels_[about::kDescriptionLabel] = makeLabel(this, "lblDescription", about::kDescription);
+    labels_[about::kCopyrightLabel] = makeLabel(this, "Label1", about::kCopyright);
+    labels_[about::kWarning2Label] = makeLabel(this, "Label2", about::kWarning2);
+    labels_[about::kContactLabel] = makeLabel(this, "Label3", about::kContact);
+    // Where no font shows Japanese, the warning is the one text a person
+    // must still be able to read.
+    if (englishWarning)
+        englishWarning_ = makeLabel(this, "lblWarningEnglish", about::kWarningEnglish);
+    followTheme();
 
     rule_ = new EtchedRule(this);
     rule_->setObjectName(QStringLiteral("Line1"));
@@ -134,111 +136,53 @@ int AboutDialog::px(double twips) const
     return twipsToPixels(twips, platform::logicalDpi(this).x);
 }
 
-// Places everything as designed. Each warning line stays on one line: what
-// it needs beyond its design width moves the buttons, and the dialog's right
-// edge, to the right. A label whose text needs more lines than its design
-// height holds grows downwards, and whatever lies below it and overlaps it
-// sideways moves down as far, the dialog with it: every text stays whole
-// whatever the font.
+// Lays the dialog out from what its texts need in its font: each text on
+// one line, each button's caption whole, nothing on anything else.
 void AboutDialog::layOut()
 {
-    struct Placed {
-        QWidget* widget;
-        DesignRect design;
-        int growth = 0;
-    };
-    const auto child = [this](const char* name) { return findChild<QLabel*>(QString::fromLatin1(name)); };
-    const auto flags = [](const QLabel* label) {
-        return label->wordWrap() ? kLabelFlags : kLabelFlags & ~Qt::TextWordWrap;
-    };
     const double dpi = platform::logicalDpi(this).x;
-    // In twips, as the design is.
-    const auto textWidth = [&](const QLabel* label) {
+    const auto needed = [](const QLabel* label) {
         const QRect all(0, 0, INT_MAX / 2, INT_MAX / 2);
-        return pixelsToTwips(label->fontMetrics().boundingRect(all, flags(label), label->text()).width(), dpi);
+        const QSize size = label->fontMetrics().boundingRect(all, Qt::AlignLeft | Qt::AlignTop, label->text()).size();
+        // A pixel to spare, against rounding at any DPI.
+        return about::TextSize{size.width() + 1, size.height()};
     };
-    QLabel* warning1 = child("lblDisclaimer");
-    QLabel* warning2 = child("Label2");
-    const int widening =
-        static_cast<int>(std::ceil(about::wideningForWarnings(textWidth(warning1), textWidth(warning2))));
-    const auto movedRight = [&](DesignRect d) {
-        d.left += widening;
-        return d;
+    const auto face = [](const QPushButton* button) {
+        const QFontMetrics metrics = button->fontMetrics();
+        QString caption = button->text();
+        caption.remove(QLatin1Char('&'));
+        return about::TextSize{metrics.horizontalAdvance(caption) + 2 * metrics.averageCharWidth(),
+                               metrics.height() + 4};
     };
-    // A pixel to spare, against rounding at any DPI.
-    const auto wholeLine = [&](DesignRect d, const QLabel* warning) {
-        d.width = std::max(d.width, static_cast<int>(std::ceil(textWidth(warning) + pixelsToTwips(1, dpi))));
-        return d;
-    };
-    std::vector<Placed> items{
-        {okButton_, movedRight(about::kOkRect)},
-        {systemInfoButton_, movedRight(about::kSystemInfoRect)},
-        {warning1, wholeLine(about::kWarning1Rect, warning1)},
-        {version_, about::kVersionRect},
-        {title_, about::kTitleRect},
-        {child("lblDescription"), about::kDescriptionRect},
-        {child("Label1"), about::kCopyrightRect},
-        {warning2, wholeLine(about::kWarning2Rect, warning2)},
-        {child("Label3"), about::kContactRect},
-        {rule_, about::kRuleGrey},
-    };
-    const auto rect = [this](const DesignRect& d) {
-        return QRect(QPoint(px(d.left), px(d.top)), QPoint(px(d.right()) - 1, px(d.bottom()) - 1));
-    };
-    // The second warning line's design rectangle runs under the system
-    // information button; a label ends where a button beside it starts, so
-    // no text goes under it.
-    for (Placed& item : items) {
-        if (!qobject_cast<QLabel*>(item.widget))
-            continue;
-        for (const DesignRect& button : {items[0].design, items[1].design})
-            if (overlapsHorizontally(item.design, button) && item.design.top < button.bottom() &&
-                button.top < item.design.bottom() && item.design.left < button.left)
-                item.design.width = std::min(item.design.width, button.left - item.design.left);
-    }
-    for (Placed& item : items) {
-        auto* label = qobject_cast<QLabel*>(item.widget);
-        if (!label)
-            continue;
-        const QRect r = rect(item.design);
-        const QRect needed =
-            label->fontMetrics().boundingRect(QRect(0, 0, r.width(), INT_MAX / 2), flags(label), label->text());
-        item.growth = std::max(0, needed.height() - r.height());
-    }
-    const auto shiftOf = [&](const Placed& item) {
-        int shift = 0;
-        for (const Placed& above : items)
-            if (above.growth > 0 && &above != &item && above.design.bottom() <= item.design.top &&
-                overlapsHorizontally(above.design, item.design))
-                shift += above.growth;
-        return shift;
-    };
+    about::AboutTexts texts;
+    for (std::size_t i = 0; i < about::kLabelCount; ++i)
+        texts.labels[i] = needed(labels_[i]);
+    texts.ok = face(okButton_);
+    texts.systemInfo = face(systemInfoButton_);
+    if (englishWarning_)
+        texts.englishWarning = needed(englishWarning_);
+    const about::AboutPlacement placement = about::placeAbout(texts, dpi);
 
     // Below the dialog's own title bar, where it has one.
     const int top = titleBar_ ? titleBar_->sizeHint().height() : 0;
-    int lowestDesign = 0;
-    int lowestPlaced = 0;
-    for (const Placed& item : items) {
-        QRect r = rect(item.design).translated(0, shiftOf(item));
-        r.setHeight(r.height() + item.growth);
-        lowestDesign = std::max(lowestDesign, px(item.design.bottom()));
-        lowestPlaced = std::max(lowestPlaced, r.bottom() + 1);
-        if (item.widget == rule_) {
-            // The white line lies below the grey one and may start further right.
-            const int whiteBottom = px(about::kRuleWhite.top) - px(about::kRuleGrey.top) + 2;
-            r.setHeight(whiteBottom);
-        }
-        item.widget->setGeometry(r.translated(0, top));
-    }
+    const auto toQRect = [top](const PixelRect& r) { return QRect(r.x, r.y + top, r.width, r.height); };
+    for (std::size_t i = 0; i < about::kLabelCount; ++i)
+        labels_[i]->setGeometry(toQRect(placement.labels[i]));
+    okButton_->setGeometry(toQRect(placement.ok));
+    systemInfoButton_->setGeometry(toQRect(placement.systemInfo));
+    if (englishWarning_)
+        englishWarning_->setGeometry(toQRect(*placement.englishWarning));
+    // The white line lies below the grey one and may start further right.
+    rule_->setGeometry(placement.rule.x, placement.rule.y + top, placement.rule.width,
+                       px(about::kRuleWhite.top) - px(about::kRuleGrey.top) + 2);
 
     const int iconSide = px(about::kIconTwips) + 2 * kIconBorder;
     icon_->setGeometry(px(about::kIconRect.left), px(about::kIconRect.top) + top, iconSide, iconSide);
     icon_->setPixmap(programIcon().pixmap(QSize(px(about::kIconTwips), px(about::kIconTwips)), devicePixelRatioF()));
 
-    const int width = px(about::kClientWidth + widening);
-    setFixedSize(width, top + px(about::kClientHeight) + std::max(0, lowestPlaced - lowestDesign));
+    setFixedSize(placement.clientWidth, top + placement.clientHeight);
     if (titleBar_)
-        titleBar_->setGeometry(0, 0, width, top);
+        titleBar_->setGeometry(0, 0, placement.clientWidth, top);
 }
 
 void AboutDialog::centreOnScreen()
@@ -278,6 +222,27 @@ void AboutDialog::setVisible(bool visible)
         centreOnScreen();
         okButton_->setFocus(Qt::ActiveWindowFocusReason);
     }
+}
+
+void AboutDialog::followTheme()
+{
+    const QColor text = designTextColour(palette());
+    std::vector<QLabel*> black(labels_.begin(), labels_.end());
+    std::erase(black, version_);  // the theme's text colour by design
+    if (englishWarning_)
+        black.push_back(englishWarning_);
+    for (QLabel* label : black) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, text);
+        label->setPalette(p);
+    }
+}
+
+void AboutDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && labels_[0])
+        followTheme();
 }
 
 void AboutDialog::fillInTexts()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/about_layout.h"
 #include "core/system_info.h"
+
+#include <array>
 
 #include <QDialog>
 
@@ -16,15 +19,21 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    AboutDialog(const SystemInfoServices& services, QWidget* owner = nullptr);
+    // `englishWarning`: also show the warning in English, for where no
+    // installed font shows Japanese.
+    AboutDialog(const SystemInfoServices& services, QWidget* owner = nullptr, bool englishWarning = false);
 
     void setVisible(bool visible) override;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
-    void buildControls();
+    void buildControls(bool englishWarning);
     void fillInTexts();
     void layOut();
     void centreOnScreen();
+    void followTheme();
     int px(double twips) const;
 
     SystemInfoServices services_;
@@ -33,6 +42,8 @@ private:
     QLabel* icon_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* version_ = nullptr;
+    std::array<QLabel*, about::kLabelCount> labels_{};  // in the layout's order
+    QLabel* englishWarning_ = nullptr;
     QWidget* rule_ = nullptr;
     QWidget* titleBar_ = nullptr;  // where the dialog draws its own
 };

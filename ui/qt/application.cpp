@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <cstdio>
 
 namespace varno::ui {
 
@@ -31,6 +34,12 @@ void useJapanese(QApplication& app)
 
 }  // namespace
 
+bool japaneseFontInstalled()
+{
+    static const bool installed = !QFontDatabase::families(QFontDatabase::Japanese).isEmpty();
+    return installed;
+}
+
 void setUpApplication(QApplication& app)
 {
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
@@ -42,6 +51,10 @@ void setUpApplication(QApplication& app)
     icon.addFile(QStringLiteral(":/icons/varno.png"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
     useJapanese(app);
+    if (!japaneseFontInstalled())
+        std::fputs("varno: no installed font shows Japanese, so the captions and the warning show as boxes; "
+                   "install one, e.g. fonts-noto-cjk (or fonts-ipafont-gothic, fonts-vlgothic)\n",
+                   stderr);
 }
 
 }  // namespace varno::ui

@@ -7,8 +7,16 @@
 #include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace varno::ui {
+
+namespace {
+
+// Wider than any style's rounding of a control's corner.
+constexpr int kCornerSize = 4;
+
+}  // namespace
 
 BlinkSurface::BlinkSurface(QWidget* parent) : QWidget(parent)
 {
@@ -57,10 +65,38 @@ void BlinkSurface::setColour(Colour colour)
 
 void BlinkSurface::showFill()
 {
-    if (serverFill_)
-        serverFill_->fill(fill_.rgb());
-    else
+    if (!serverFill_) {
         update();
+        return;
+    }
+    serverFill_->fill(fill_.rgb());
+    if (path_ == platform::FillPath::X11Server) {
+        // Their rounded corners follow the surface: a repaint of those
+        // corners alone, whatever the window's size.
+        for (QObject* child : children()) {
+            if (!child->isWidgetType())
+                continue;
+            auto* control = static_cast<QWidget*>(child);
+            const QRect r = control->rect();
+            QRegion corners;
+            for (const QPoint& at : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+                corners += QRect(at, QSize(kCornerSize, kCornerSize))
+                               .translated(at.x() == r.left() ? 0 : 1 - kCornerSize,
+                                           at.y() == r.top() ? 0 : 1 - kCornerSize);
+            control->update(corners);
+        }
+    }
+}
+
+bool BlinkSurface::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && serverFill_ && path_ == platform::FillPath::X11Server &&
+        watched->parent() == this) {
+        auto* control = static_cast<QWidget*>(watched);
+        QPainter painter(control);
+        painter.fillRect(control->rect(), fill_);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void BlinkSurface::attachX11Window()
@@ -91,9 +127,14 @@ bool BlinkSurface::event(QEvent* event)
             emit pacingChanged();
     } else if (event->type() == QEvent::ChildPolished && path_ == platform::FillPath::X11Server) {
         // The controls get windows of their own, above the filled surface.
+        // Qt never paints the surface, so what their rounded corners let
+        // through would be black: each control first fills itself with the
+        // surface's colour.
         auto* child = static_cast<QChildEvent*>(event)->child();
-        if (child->isWidgetType())
+        if (child->isWidgetType()) {
             static_cast<QWidget*>(child)->setAttribute(Qt::WA_NativeWindow);
+            child->installEventFilter(this);
+        }
     }
     return QWidget::event(event);
 }

@@ -34,6 +34,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Null while the X server fills the surface (it is then painted on
     // screen, by the server): Qt never paints it.
     QPaintEngine* paintEngine() const override;

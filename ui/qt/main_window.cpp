@@ -1,10 +1,12 @@
 #include "main_window.h"
 
 #include "ui/qt/about_dialog.h"
+#include "ui/qt/application.h"
 #include "app_info.h"
 #include "ui/qt/blink_surface.h"
 #include "ui/qt/period_bar.h"
 #include "core/main_window_design.h"
+#include "core/main_window_layout.h"
 #include "core/ports/colour_chooser.h"
 #include "core/twips.h"
 #include "platform/qt/screen_dpi.h"
@@ -15,6 +17,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -31,6 +35,11 @@ PixelRect toPixelRect(const QRect& r)
 {
     return {r.x(), r.y(), r.width(), r.height()};
 }
+
+// How long the window system must stay quiet before a geometry the window
+// had while restored counts as the user's: longer than a window manager
+// takes between resizing a window for maximising and saying so.
+constexpr int kSettleMs = 400;
 
 }  // namespace
 
@@ -52,6 +61,13 @@ MainWindow::MainWindow(const platform::Services& services, QWidget* parent)
     connect(surface_, &BlinkSurface::pacingChanged, this, [this] { blinkTimer_->setPacing(surface_->pacing()); });
     connect(blinkTimer_, &platform::PeriodTimer::refreshRateChanged, this,
             [this] { periodBar_->setRefreshRate(blinkTimer_->refreshRate()); });
+    settleTimer_ = new QTimer(this);
+    settleTimer_->setSingleShot(true);
+    settleTimer_->setInterval(kSettleMs);
+    connect(settleTimer_, &QTimer::timeout, this, [this] {
+        if (restoredBounds_)
+            restoredBounds_->settled();
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -117,20 +133,60 @@ void MainWindow::layOutSurface()
     const int offset = px(main_window::kSurfaceOffset);
     const QSize client = centralWidget()->size();
     surface_->setGeometry(-offset, -offset, client.width() + offset, client.height() + offset);
-    const auto place = [this](QWidget* widget, const DesignRect& d, int minimumWidth) {
-        widget->setGeometry(px(d.left), px(d.top), std::max(px(d.width), minimumWidth), px(d.height));
+    const auto face = [](const QPushButton* button) {
+        const QFontMetrics metrics = button->fontMetrics();
+        return main_window::FaceSize{metrics.horizontalAdvance(button->text()) + 2 * metrics.averageCharWidth(),
+                                     metrics.height() + 4};
     };
-    place(periodBar_, main_window::kPeriodBar, 0);
-    // A caption in a large font may need more than the design width.
-    for (auto [button, design] : {std::pair{colour1Button_, main_window::kColour1ButtonRect},
-                                  std::pair{colour2Button_, main_window::kColour2ButtonRect}})
-        place(button, design, button->fontMetrics().horizontalAdvance(button->text()) + 12);
+    const main_window::ControlRow row =
+        main_window::placeControlRow(face(colour1Button_), face(colour2Button_), platform::logicalDpi(this).x,
+                                     devicePixelRatioF());
+    for (auto [widget, r] : {std::pair<QWidget*, PixelRect>{periodBar_, row.periodBar},
+                             std::pair<QWidget*, PixelRect>{colour1Button_, row.colour1},
+                             std::pair<QWidget*, PixelRect>{colour2Button_, row.colour2}})
+        widget->setGeometry(r.x, r.y, r.width, r.height);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     layOutSurface();
+    followGeometry();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    followGeometry();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        followShow();
+}
+
+void MainWindow::followGeometry()
+{
+    if (!restoredBounds_)
+        return;
+    // The window's own geometry is whole at both the move and the resize of
+    // one change, where the widget's is updated one half at a time.
+    restoredBounds_->geometryChanged(toPixelRect(windowHandle() ? windowHandle()->geometry() : geometry()));
+    settleTimer_->start();
+}
+
+void MainWindow::followShow()
+{
+    if (!restoredBounds_)
+        return;
+    const WindowShow show = isMinimized()                    ? WindowShow::Minimised
+                            : isMaximized() || isFullScreen() ? WindowShow::Maximised
+                                                              : WindowShow::Normal;
+    if (const auto wanted = restoredBounds_->showChanged(show))
+        setGeometry(wanted->x, wanted->y, wanted->width, wanted->height);
+    settleTimer_->start();
 }
 
 void MainWindow::readSettings()
@@ -144,6 +200,7 @@ void MainWindow::readSettings()
     const PixelRect r = keepOnScreen(toPixels(loadedBounds_, platform::logicalDpi(this)), screens);
     // Not shown yet: this sets the restored bounds; the window then opens maximised.
     setGeometry(r.x, r.y, r.width, r.height);
+    restoredBounds_.emplace(r);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -171,8 +228,9 @@ void MainWindow::unload()
 void MainWindow::writeSettings()
 {
     // The restored bounds, also when closed maximised: the user's own size survives.
-    const QRect now = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    const StoredBounds bounds = boundsToStore(toPixelRect(now), platform::logicalDpi(this), loadedBounds_);
+    const PixelRect now = restoredBounds_ ? restoredBounds_->restored() : toPixelRect(geometry());
+    const StoredBounds bounds =
+        boundsToStore(now, platform::logicalDpi(this), loadedBounds_, platform::windowPositionKnown());
     if (!writeStoredBounds(services_.settings, bounds))
         std::fprintf(stderr, "varno: could not save the window position and size\n");
 }
@@ -239,7 +297,7 @@ void MainWindow::setPeriod(int milliseconds)
 void MainWindow::showAbout()
 {
     if (!aboutDialog_)
-        aboutDialog_ = new AboutDialog(services_.systemInfo(), this);
+        aboutDialog_ = new AboutDialog(services_.systemInfo(), this, !japaneseFontInstalled());
     // Returns when the dialog has been closed; the main window takes no
     // input meanwhile.
     aboutDialog_->exec();

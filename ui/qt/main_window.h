@@ -1,14 +1,18 @@
 #pragma once
 
 #include "core/alternation.h"
+#include "core/restored_bounds.h"
 #include "core/window_geometry.h"
 #include "platform/qt/period_timer.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
 
+#include <optional>
+
 class QAction;
 class QPushButton;
+class QTimer;
 
 namespace varno::ui {
 
@@ -37,6 +41,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
@@ -51,11 +57,15 @@ private:
     void showAbout();
     void updateTimer();
     void writeSettings();
+    void followGeometry();
+    void followShow();
     int px(double twips) const;
 
     platform::Services services_;
     Alternation alternation_;
     StoredBounds loadedBounds_;
+    std::optional<RestoredBoundsTracker> restoredBounds_;  // from the first readSettings()
+    QTimer* settleTimer_ = nullptr;
     BlinkSurface* surface_ = nullptr;
     PeriodBar* periodBar_ = nullptr;
     QPushButton* colour1Button_ = nullptr;

@@ -44,6 +44,8 @@ check "installs on Windows 10 into Program Files\\$title" \
 check "a Start-menu shortcut to the program, with the icon" 'l=$(lnk); [[ $l == *varno.exe* && $l == *"$pc\\varno.ico"* ]]'
 check "an uninstall entry: $title $version by ゾルテカ開発チーム" \
   'grep -qx "\"DisplayName\"=\"$title\"" <<<"$e" && grep -qx "\"DisplayVersion\"=\"$version\"" <<<"$e" && grep -qx "\"Publisher\"=\"ゾルテカ開発チーム\"" <<<"$e"'
+check "the uninstall entry names the folder it installed into" \
+  'grep -Fqx "\"InstallLocation\"=\"C:\\\\Program Files\\\\$title\\\\\"" <<<"$e"'
 check "registered for the machine" 'key "HKCR\\Installer\\Products" | grep -cx "\"ProductName\"=\"$title\"" >/dev/null'
 
 wine reg add "$settings" /v MainWidth /d 7000.5 /f >/dev/null  # as the program leaves it

@@ -90,14 +90,13 @@ TEST_F(AboutDialogTest, EnterAndEscClose)
     EXPECT_TRUE(registry.opens.empty());
 }
 
-// Every label shows its whole text at any font size: wrapped within its
-// rectangle, clear of the buttons, the rule, the icon and each other. Each
-// warning line stays on one line, the dialog growing wider for it, never
-// taller, at the sizes people use.
+// Every label shows its whole text on one line at any font size, clear of
+// the buttons, the rule, the icon and each other; each button its whole
+// caption. At the design's size the dialog keeps the design's height.
 TEST_F(AboutDialogTest, EveryLabelsTextFitsItsRectangle)
 {
     const QFont saved = QApplication::font();
-    for (const int points : {8, 9, 10, 11, 13}) {
+    for (const int points : {8, 9, 10, 11, 13, 14}) {
         QFont font = saved;
         font.setFamilies({QStringLiteral("Noto Sans CJK JP")});  // as the program asks for
         font.setPointSize(points);
@@ -113,20 +112,76 @@ TEST_F(AboutDialogTest, EveryLabelsTextFitsItsRectangle)
                 QRect(0, 0, label->width(), 10000), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label->text());
             EXPECT_LE(needed.width(), label->width());
             EXPECT_LE(needed.height(), label->height());
-            if (QStringList{"lblDisclaimer", "Label2"}.contains(label->objectName())) {
-                EXPECT_LT(needed.height(), 2 * label->fontMetrics().lineSpacing()) << "the warning on one line";
-            }
+            EXPECT_LT(needed.height(), 2 * label->fontMetrics().lineSpacing()) << "one line";
             EXPECT_TRUE(dialog->rect().contains(label->geometry()));
             const QRect text = needed.translated(label->pos());
             for (const QRect& other : taken)
                 EXPECT_FALSE(text.intersects(other));
             taken.push_back(text);
         }
+        for (const char* name : {"cmdOK", "cmdSysInfo"}) {
+            auto* button = part<QPushButton>(*dialog, name);
+            QString caption = button->text().remove(QLatin1Char('&'));
+            EXPECT_LT(button->fontMetrics().horizontalAdvance(caption), button->width()) << name << " " << points;
+            EXPECT_LT(button->fontMetrics().height(), button->height()) << name << " " << points;
+        }
         if (points == 9) {
             EXPECT_EQ(dialog->height(), 268) << "the design's 4020 twips at 96 DPI";
         }
     }
     QApplication::setFont(saved);
+}
+
+// Where no font shows Japanese, the warning is also there in English, whole,
+// under the Japanese lines and clear of everything else.
+TEST_F(AboutDialogTest, WarningInEnglishOnlyWhenAsked)
+{
+    for (const bool english : {false, true}) {
+        ui::AboutDialog dialog(services().systemInfo(), nullptr, english);
+        dialog.show();
+        auto* label = dialog.findChild<QLabel*>(QStringLiteral("lblWarningEnglish"));
+        ASSERT_EQ(label != nullptr, english);
+        if (!label)
+            continue;
+        EXPECT_EQ(label->text().toStdString(),
+                  "Warning: do not show this program to small children.\n"
+                  "It may cause impaired consciousness or convulsions");
+        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), 0, label->text());
+        EXPECT_LE(needed.width(), label->width());
+        EXPECT_LE(needed.height(), label->height());
+        EXPECT_TRUE(dialog.rect().contains(label->geometry()));
+        EXPECT_GE(label->y(), part(dialog, "Label2")->geometry().bottom());
+        for (const char* other : {"cmdOK", "cmdSysInfo"})
+            EXPECT_FALSE(label->geometry().intersects(part(dialog, other)->geometry())) << other;
+    }
+}
+
+// Black text as designed on a light dialog; a dark theme's own text colour
+// on a dark one: never black on dark.
+TEST_F(AboutDialogTest, TextStaysReadableUnderADarkTheme)
+{
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    for (const QPalette& palette : {saved, dark}) {
+        QApplication::setPalette(palette);
+        ui::AboutDialog dialog(services().systemInfo(), nullptr, true);
+        dialog.show();
+        const bool light = dialog.palette().color(QPalette::Window).lightness() >= 128;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->objectName() == QLatin1String("picIcon"))
+                continue;
+            const QColor text = label->palette().color(QPalette::WindowText);
+            const QColor background = dialog.palette().color(QPalette::Window);
+            SCOPED_TRACE(label->objectName().toStdString());
+            EXPECT_GT(std::abs(text.lightness() - background.lightness()), 100);
+            if (light && label->objectName() != QLatin1String("lblVersion")) {
+                EXPECT_EQ(text, QColor(Qt::black));
+            }
+        }
+    }
+    QApplication::setPalette(saved);
 }
 
 }  // namespace
