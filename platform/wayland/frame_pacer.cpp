@@ -84,7 +84,9 @@ std::int64_t FramePacer::predict(std::int64_t nowNs) const noexcept
 
 std::int64_t FramePacer::hiddenAfterNs() const noexcept
 {
-    return std::max<std::int64_t>(100 * kMs, 6 * refreshNs());
+    // Long enough that a busy machine's late callback is not taken for a
+    // hidden window.
+    return std::max<std::int64_t>(250 * kMs, 6 * refreshNs());
 }
 
 void FramePacer::start(int periodMs, std::int64_t nowNs)
@@ -241,10 +243,14 @@ void FramePacer::send(std::int64_t nowNs, bool onCallback)
         // (weston's headless and x11 outputs repaint on timers of their own,
         // not on the refresh they report): only the display's own count
         // can say that a change came too late for its refresh.
-        lastFrame_ = displayCounts_ ? std::max(target, frameNear(expected)) : target;
+        // Either way, changes whose refresh has passed already are passed
+        // over: a compositor slower than the period must not pile them up.
+        const std::int64_t passed = rate_.frameAtOrAfter(nowNs - anchorNs_) - 1;
+        lastFrame_ = std::max({target, passed, displayCounts_ ? frameNear(expected) : target});
         lastChangeNs_ = timeOf(lastFrame_);
     } else {
-        lastFrame_ = target;
+        const std::int64_t passed = (nowNs - gridStartNs_) / (std::int64_t{periodMs_} * kMs);
+        lastFrame_ = std::max(target, schedule_.startFrame() + passed);
         lastChangeNs_ = std::max(goal, expected);
     }
     schedule_.advance(lastFrame_);
