@@ -229,7 +229,10 @@ void FramePacer::send(std::int64_t nowNs, bool onCallback)
     ticket = {true, (gridStartNs_ + schedule_.dueNs()) / 1000, rate_.known() ? target : -1, goal, nowNs, onCallback};
     const bool withFrame = !framePending_ && !hidden_;
     ++outstanding_;
-    if (host_.commitChange(id, withFrame)) {
+    sending_ = true;
+    const bool committed = host_.commitChange(id, withFrame);
+    sending_ = false;
+    if (committed) {
         framePending_ = framePending_ || withFrame;
     } else {
         surface_ = false;
@@ -263,6 +266,7 @@ void FramePacer::presented(int ticket, std::int64_t presentedNs, std::uint32_t r
     if (ticket < 0 || ticket >= kTickets || !tickets_[ticket].used)
         return;
     const Ticket change = tickets_[ticket];
+    const RefreshRate before = rate_;
     // The compositor's own refresh, once it tells it; 0 is a variable rate.
     const RefreshRate told = RefreshRate::fromPeriodNs(refreshNs);
     if (!told.known())
@@ -301,8 +305,9 @@ void FramePacer::presented(int ticket, std::int64_t presentedNs, std::uint32_t r
     lastPresentedNs_ = presentedNs;
     lastSeq_ = seq;
     lastReached_ = reached;
-    // A late change: the next one still comes after it.
-    if (running_ && displayCounts_ && reached >= schedule_.target()) {
+    // A late change: the next one still comes after it (unless the grid
+    // has just started anew on another rate, and counts differently).
+    if (running_ && displayCounts_ && rate_ == before && reached >= schedule_.target()) {
         schedule_.advance(reached);
         lastFrame_ = reached;
     }
@@ -353,7 +358,7 @@ void FramePacer::surfaceChanged(bool present, std::int64_t nowNs)
     framePending_ = false;  // its callbacks went with the old surface
     surface_ = present;
     hidden_ = false;
-    if (running_)
+    if (running_ && !sending_)  // a change going out plans the next itself
         plan(nowNs);
 }
 

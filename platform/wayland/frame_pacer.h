@@ -113,6 +113,7 @@ private:
     bool stopping_ = false;
     bool hidden_ = false;       // callbacks stopped coming: the timer paces
     bool framePending_ = false;
+    bool sending_ = false;      // within the host's commit of a change
     bool surface_ = true;
     int periodMs_ = 0;
     FrameSchedule schedule_;
