@@ -74,10 +74,17 @@ void FlipLog::record(const Change& change) noexcept
         ++dropped_;
 }
 
+void FlipLog::note(std::string line)
+{
+    note_ = std::move(line);
+}
+
 void FlipLog::finish(RefreshRate rate, RefreshSource source, Timestamps timestamps) noexcept
 {
     const ChangeTally tally = tally_;
     tally_.reset();
+    const std::string noted = std::move(note_);
+    note_.clear();
     if (!records_ || failed_)
         return;
     // Non-blocking: a FIFO without a reader fails at once instead of
@@ -100,6 +107,10 @@ void FlipLog::finish(RefreshRate rate, RefreshSource source, Timestamps timestam
         const int n = std::snprintf(line, sizeof line, "dropped %lld changes past the log's capacity\n",
                                     static_cast<long long>(dropped_));
         ok = writeAll(fd, line, static_cast<std::size_t>(n));
+    }
+    if (ok && !noted.empty()) {
+        const std::string line = "# " + noted + "\n";
+        ok = writeAll(fd, line.data(), line.size());
     }
     if (ok) {
         const std::string summary = summaryLine(tally, rate, source, timestamps) + "\n";

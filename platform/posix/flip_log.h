@@ -36,6 +36,9 @@ public:
     const ChangeTally& tally() const noexcept { return tally_; }
 
     void record(const Change& change) noexcept;
+    // A line put before the closing one at the next finish(), such as what
+    // the times are worth.
+    void note(std::string line);
 
     // The blinking stopped: writes one line a change, "due_us target reached
     // reached_us outcome", then the closing summary line, and starts a new
@@ -50,6 +53,7 @@ private:
     std::size_t count_ = 0;
     std::int64_t dropped_ = 0;
     ChangeTally tally_;
+    std::string note_;
     bool written_ = false;
     bool failed_ = false;
 };

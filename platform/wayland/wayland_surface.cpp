@@ -1,13 +1,12 @@
 #include "platform/wayland/wayland_surface.h"
 
+#include "platform/wayland/wayland_pacing.h"
 
-#include "presentation-time-client-protocol.h"
 #include "viewporter-client-protocol.h"
 
 #include <QChildEvent>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QPlatformSurfaceEvent>
 #include <QWidget>
 #include <QWindow>
@@ -23,10 +22,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-// Off unless asked for (QT_LOGGING_RULES="varno.surface.presentation.debug=true"):
-// when each flip reached the screen, as the compositor reports it.
-Q_LOGGING_CATEGORY(lcPresentation, "varno.surface.presentation", QtInfoMsg)
-
 namespace varno::platform {
 
 struct WaylandGlobals {
@@ -35,14 +30,11 @@ struct WaylandGlobals {
     wl_subcompositor* subcompositor = nullptr;
     wl_shm* shm = nullptr;
     wp_viewporter* viewporter = nullptr;
-    wp_presentation* presentation = nullptr;  // only while presentation is logged
 
     bool complete() const { return compositor && subcompositor && shm && viewporter; }
 
     ~WaylandGlobals()
     {
-        if (presentation)
-            wp_presentation_destroy(presentation);
         if (viewporter)
             wp_viewporter_destroy(viewporter);
         if (subcompositor)
@@ -131,8 +123,6 @@ void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
         g->shm = bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
     else if (is(wp_viewporter_interface) && !g->viewporter)
         g->viewporter = bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
-    else if (is(wp_presentation_interface) && !g->presentation && lcPresentation().isDebugEnabled())
-        g->presentation = bind<wp_presentation>(registry, name, &wp_presentation_interface, version, 1);
 }
 
 void onGlobalRemoved(void*, wl_registry*, std::uint32_t) {}
@@ -156,8 +146,7 @@ std::unique_ptr<WaylandGlobals> bindGlobals(wl_display* display)
     wl_display_roundtrip_queue(display, queue);
     wl_registry_destroy(registry);
     for (void* proxy : {static_cast<void*>(globals->compositor), static_cast<void*>(globals->subcompositor),
-                        static_cast<void*>(globals->shm), static_cast<void*>(globals->viewporter),
-                        static_cast<void*>(globals->presentation)}) {
+                        static_cast<void*>(globals->shm), static_cast<void*>(globals->viewporter)}) {
         if (proxy)
             wl_proxy_set_queue(static_cast<wl_proxy*>(proxy), nullptr);
     }
@@ -191,25 +180,6 @@ std::unique_ptr<WaylandBuffers> createBuffers(wl_shm* shm, wl_compositor* compos
     close(fd);
     return buffers->pool ? std::move(buffers) : nullptr;
 }
-
-void onPresented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh,
-                 std::uint32_t secondsLow, std::uint32_t nanoseconds, std::uint32_t refresh, std::uint32_t,
-                 std::uint32_t, std::uint32_t)
-{
-    const unsigned long long seconds = (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
-    qCDebug(lcPresentation, "presented %llu refresh %u", seconds * 1000000000ull + nanoseconds, refresh);
-    wp_presentation_feedback_destroy(feedback);
-}
-
-void onDiscarded(void*, struct wp_presentation_feedback* feedback)
-{
-    qCDebug(lcPresentation, "discarded");
-    wp_presentation_feedback_destroy(feedback);
-}
-
-void onSyncOutput(void*, struct wp_presentation_feedback*, wl_output*) {}
-
-constexpr wp_presentation_feedback_listener kFeedbackListener{onSyncOutput, onPresented, onDiscarded};
 
 QRect inWindow(const QWidget* widget)
 {
@@ -271,7 +241,9 @@ std::unique_ptr<WaylandSurface> WaylandSurface::follow(QWidget* widget)
     auto buffers = createBuffers(globals->shm, globals->compositor);
     if (!buffers)
         return nullptr;
-    return std::unique_ptr<WaylandSurface>(new WaylandSurface(widget, std::move(globals), std::move(buffers)));
+    std::unique_ptr<WaylandSurface> surface(new WaylandSurface(widget, std::move(globals), std::move(buffers)));
+    surface->pacing_ = WaylandPacing::create(display);
+    return surface;
 }
 
 WaylandSurface::WaylandSurface(QWidget* widget, std::unique_ptr<WaylandGlobals> globals,
@@ -291,6 +263,7 @@ WaylandSurface::WaylandSurface(QWidget* widget, std::unique_ptr<WaylandGlobals> 
 WaylandSurface::~WaylandSurface()
 {
     detach();
+    pacing_.reset();
     buffers_.reset();
     globals_.reset();
 }
@@ -381,6 +354,8 @@ void WaylandSurface::detach()
 {
     if (!parent_)
         return;
+    if (pacing_)
+        pacing_->setSurface(nullptr, window_);
     tiles_.clear();
     placed_ = {};
     parent_ = nullptr;
@@ -463,10 +438,18 @@ void WaylandSurface::fill(QRgb rgb) noexcept
         show(rgb);
 }
 
+RefreshPacing* WaylandSurface::pacing() noexcept
+{
+    return pacing_.get();
+}
+
 void WaylandSurface::show(QRgb rgb) noexcept
 {
     if (tiles_.empty())
         return;
+    // The first tile carries each change; after a new placement it may be another.
+    if (pacing_)
+        pacing_->setSurface(tiles_.front()->surface, window_);
     // The other buffer; it is written only when the colour itself changes,
     // so a steady blink between two colours writes nothing at all. The
     // compositor may be holding it (see WaylandBuffers), but one aligned
@@ -480,10 +463,8 @@ void WaylandSurface::show(QRgb rgb) noexcept
         wl_surface* surface = (*tile)->surface;
         wl_surface_attach(surface, buffers_->buffer[next], 0, 0);
         wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
-        if (tile + 1 == tiles_.rend() && globals_->presentation && lcPresentation().isDebugEnabled()) {
-            struct wp_presentation_feedback* feedback = wp_presentation_feedback(globals_->presentation, surface);
-            wp_presentation_feedback_add_listener(feedback, &kFeedbackListener, nullptr);
-        }
+        if (tile + 1 == tiles_.rend() && pacing_)
+            pacing_->aboutToCommit(surface);
         wl_surface_commit(surface);
     }
     wl_display_flush(globals_->display);

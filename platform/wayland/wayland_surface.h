@@ -19,6 +19,7 @@ namespace varno::platform {
 struct WaylandGlobals;
 struct WaylandBuffers;
 struct WaylandTile;
+class WaylandPacing;
 
 // A widget's area filled by the Wayland compositor: subsurfaces of the
 // widget's window show one of two 1 × 1 shared-memory buffers, scaled by the
@@ -49,6 +50,8 @@ public:
     WaylandSurface& operator=(const WaylandSurface&) = delete;
 
     void fill(QRgb rgb) noexcept override;
+    // Changes committed on the compositor's frames, where it reports them.
+    RefreshPacing* pacing() noexcept override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +70,7 @@ private:
     QList<QPointer<QWidget>> ancestors_;
     std::unique_ptr<WaylandGlobals> globals_;
     std::unique_ptr<WaylandBuffers> buffers_;
+    std::unique_ptr<WaylandPacing> pacing_;
     void* parent_ = nullptr;  // the window's wl_surface while it is exposed
     std::vector<std::unique_ptr<WaylandTile>> tiles_;  // those above, then the one beneath
     FillTiles placed_;  // where they are, in the window surface's units
