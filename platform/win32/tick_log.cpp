@@ -27,10 +27,42 @@ TickLog::~TickLog()
     flush();
 }
 
-void TickLog::record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped) noexcept
+void TickLog::record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped,
+                     const RefreshAim& aim) noexcept
 {
-    if (records_ && count_ < kCapacity)
-        records_[count_++] = {due, woke, painted, skipped};
+    if (!records_)
+        return;
+    judgeLast(painted);
+    last_ = {due, woke, painted, skipped, aim};
+    judging_ = true;
+    if (count_ < kCapacity)
+        records_[count_++] = last_;
+}
+
+void TickLog::judgeLast(ClockTime nextPainted) noexcept
+{
+    if (judging_)
+        tally_.count(predictedOutcome(last_.aim, last_.painted, nextPainted));
+    judging_ = false;
+}
+
+void TickLog::finish(RefreshRate rate, RefreshSource source, Timestamps timestamps) noexcept
+{
+    if (!records_)
+        return;
+    judgeLast(-1);
+    flush();
+    if (tally_.changes() == 0)
+        return;  // nothing blinked since the last closing line
+    const std::string summary = summaryLine(tally_, rate, source, timestamps) + "\n";
+    tally_.reset();
+    HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, summary.data(), static_cast<DWORD>(summary.size()), &written, nullptr);
+    CloseHandle(file);
 }
 
 void TickLog::flush() noexcept
@@ -45,12 +77,15 @@ void TickLog::flush() noexcept
         count_ = 0;
         return;
     }
-    char line[128];
+    char line[160];
     const auto us = [](ClockTime t) { return static_cast<long long>(t / 10); };
     for (std::size_t i = 0; i < count_; ++i) {
         const Record& r = records_[i];
-        const int length = std::snprintf(line, sizeof line, "%lld %lld %lld %lld\n", us(r.due), us(r.woke),
-                                         us(r.painted), static_cast<long long>(r.skipped));
+        const bool aimed = r.aim.known();
+        const int length = std::snprintf(line, sizeof line, "%lld %lld %lld %lld %lld %lld\n", us(r.due), us(r.woke),
+                                         us(r.painted), static_cast<long long>(r.skipped),
+                                         static_cast<long long>(aimed ? r.aim.refresh : -1),
+                                         aimed ? us(r.aim.time) : -1LL);
         DWORD written = 0;
         if (length > 0)
             WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
