@@ -46,7 +46,12 @@ PeriodTimer::PeriodTimer(HWND target, UINT message, std::unique_ptr<RefreshClock
     if (!timer_)
         timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::thread([this] {
+        // It sleeps but for a moment a change: where it wakes late, the
+        // change misses its refresh.
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+        run();
+    });
 }
 
 PeriodTimer::~PeriodTimer()
