@@ -37,8 +37,8 @@ public:
 
     // The blinking stopped: the lines not yet written, then the closing
     // line counting the changes since the last one (none where there were
-    // none), each judged by when its
-    // fill finished against the refresh it was aimed at.
+    // none), each judged by when its fill finished against the refresh it
+    // was aimed at.
     void finish(RefreshRate rate, RefreshSource source, Timestamps timestamps) noexcept;
 
 private:
