@@ -128,6 +128,11 @@ std::int64_t ChangePacer::advance(ClockTime woke) noexcept
     return schedule_.advance(reached);
 }
 
+void ChangePacer::changePeriod(int periodMs, RefreshRate rate, const RefreshGrid& grid) noexcept
+{
+    start(lastTime_, periodMs, rate, paced_ ? grid_.followedBy(grid) : grid);
+}
+
 void ChangePacer::retime(RefreshRate rate, const RefreshGrid& reading) noexcept
 {
     const bool paced = rate.known() && reading.known();

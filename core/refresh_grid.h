@@ -88,6 +88,11 @@ public:
     // reached, and returns the changes of the grid passed over on the way.
     std::int64_t advance(ClockTime woke) noexcept;
 
+    // A new period while blinking: the grid starts anew from the last
+    // change, so the colours go on alternating with neither gap nor double
+    // change.
+    void changePeriod(int periodMs, RefreshRate rate, const RefreshGrid& grid) noexcept;
+
     // A newer reading of the display's timing. The same rate moves the grid
     // onto the reading's vblank and keeps every target; another rate, or
     // timing that came or went, starts the grid anew from the last change,

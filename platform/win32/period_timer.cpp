@@ -69,6 +69,7 @@ PeriodTimer::~PeriodTimer()
 
 void PeriodTimer::start(int milliseconds)
 {
+    const bool continues = periodMs_ > 0 && milliseconds > 0;
     periodMs_ = milliseconds > 0 ? milliseconds : 0;
     const bool raise = periodMs_ > 0 && !highResolution_;
     if (raise != resolutionRaised_) {
@@ -82,6 +83,8 @@ void PeriodTimer::start(int milliseconds)
         std::lock_guard lock(mutex_);
         requestedMs_ = periodMs_;
         restart_ = true;
+        // A stop and a start the thread sees as one still start afresh.
+        continues_ = continues;
     }
     SetEvent(wake_);
 }
@@ -146,7 +149,7 @@ void PeriodTimer::run()
         const ClockTime time = now();
         if (woke == WAIT_OBJECT_0) {
             int periodMs = 0;
-            bool restart = false, retime = false;
+            bool restart = false, retime = false, continues = false;
             RefreshTiming timing;
             {
                 std::lock_guard lock(mutex_);
@@ -155,15 +158,20 @@ void PeriodTimer::run()
                 periodMs = requestedMs_;
                 restart = std::exchange(restart_, false);
                 retime = std::exchange(retime_, false);
+                continues = continues_;
                 timing = timing_;
             }
             if (restart) {
+                continues = continues && armed;
                 armed = periodMs > 0;
                 if (armed) {
                     // A fresh vblank to count the start's refresh from.
                     timing = readTiming();
                     lastRead = time;
-                    pacer_.start(time, periodMs, timing.rate, timing.grid);
+                    if (continues)
+                        pacer_.changePeriod(periodMs, timing.rate, timing.grid);
+                    else
+                        pacer_.start(time, periodMs, timing.rate, timing.grid);
                     arm(time);
                 } else {
                     CancelWaitableTimer(timer_);

@@ -35,7 +35,8 @@ public:
     PeriodTimer& operator=(const PeriodTimer&) = delete;
 
     // Ticks every `milliseconds` from now on, the first a period from now;
-    // 0 or less stops. A running timer starts over.
+    // 0 or less stops. A running timer goes on from its last tick, the next
+    // a new period after it.
     void start(int milliseconds);
     void stop() { start(0); }
     bool isActive() const noexcept { return periodMs_ > 0; }
@@ -82,6 +83,7 @@ private:
     int requestedMs_ = 0;    // guarded by mutex_
     bool restart_ = false;   // guarded by mutex_
     bool retime_ = false;    // guarded by mutex_
+    bool continues_ = false; // guarded by mutex_: a new period while ticking
     bool quit_ = false;      // guarded by mutex_
     RefreshTiming timing_;   // guarded by mutex_
     RefreshAim aim_;         // guarded by mutex_

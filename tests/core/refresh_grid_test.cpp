@@ -158,6 +158,31 @@ TEST(ChangePacer, ALateWakeNeverShiftsOrBunchesTheChangesAfterIt)
         EXPECT_EQ(changes[i].aim.refresh, onTime[i + passed].aim.refresh);
 }
 
+TEST(ChangePacer, ANewPeriodGoesOnFromTheLastChange)
+{
+    const struct {
+        const char* what;
+        RefreshRate rate;
+        RefreshGrid grid;
+    } cases[] = {{"on refreshes", k60, kWine}, {"on the period", {}, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChangePacer pacer;
+        pacer.start(kWine.timeOf(0), 20, c.rate, c.grid);
+        const auto before = run(pacer, 3);
+        pacer.changePeriod(50, c.rate, c.grid);
+        const auto after = run(pacer, 2);
+        // The last change showed on refresh 4 (20 ms: 2, 3, 4), or was due
+        // at 60 ms: 50 ms on, 3 refreshes, or 500 000 units.
+        const ClockTime last = c.rate.known() ? before.back().aim.time : before.back().due;
+        EXPECT_EQ(after[0].due, last + 500'000);
+        EXPECT_EQ(after[1].due - after[0].due, 500'000);
+        if (c.rate.known()) {
+            EXPECT_EQ(after[0].aim.refresh, before.back().aim.refresh + 3);
+        }
+    }
+}
+
 TEST(ChangePacer, NewTimingGoesOnFromTheLastChange)
 {
     const RefreshRate k50 = RefreshRate::of(50);

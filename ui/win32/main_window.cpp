@@ -393,9 +393,11 @@ void MainWindow::chooseColour(int which)
 void MainWindow::setPeriod(int milliseconds)
 {
     alternation_.setPeriodMs(milliseconds);
-    // A new period counts from now.
-    timer_->stop();
-    updateTimer();
+    // While blinking, the new period counts from the last change.
+    if (alternation_.wantsTicks() && timer_->isActive())
+        timer_->start(alternation_.periodMs());
+    else
+        updateTimer();
 }
 
 void MainWindow::showAbout()

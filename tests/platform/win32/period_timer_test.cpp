@@ -117,6 +117,10 @@ TEST_F(PeriodTimerTest, WithoutTimingTicksKeepToThePeriodAndNeverQueueUp)
         EXPECT_FALSE(tick.aim.known());
         previous = tick.due;
     }
+    // A new period goes on from the last tick: still on the start's grid.
+    timer.start(4 * kPeriodMs);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ((nextTick(window, timer).due - previous) % (kPeriodMs * kClockUnitsPerMs), 0);
     timer.stop();
     EXPECT_FALSE(timer.isActive());
 }
