@@ -361,9 +361,9 @@ void MainWindow::finishLog()
         return;
     // Nothing reports the refresh a GDI fill reached: the times are the
     // refresh clock's predictions.
-    const bool known = timer_->timing().known();
-    tickLog_.finish(timer_->timing().rate, known ? RefreshSource::Dwm : RefreshSource::Unknown,
-                    known ? Timestamps::Predicted : Timestamps::None);
+    const platform::win32::RefreshTiming timing = timer_->timing();
+    tickLog_.finish(timing.rate, timing.known() ? RefreshSource::Dwm : RefreshSource::Unknown,
+                    timing.known() ? Timestamps::Predicted : Timestamps::None);
 }
 
 void MainWindow::followMonitor()

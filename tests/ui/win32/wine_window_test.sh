@@ -107,12 +107,12 @@ wait_for '[ -s "$ticks" ]' 5
 # Each run of blinking on its own: its time from first to last repaint over
 # the periods its due times span. A tick a busy machine held up past the next
 # one is skipped and counted, and leaves this mean as it is.
-# The closing lines are the log's own account, not flips; a flip held up in
-# the queue for a tenth of a second carries the due time of when it was sent
-# and would shorten the mean, so it counts as the gap it is.
+# The closing lines are the log's own account, not flips; a flip repainted
+# more than 50 ms after its due time (held up in the queue or in the paint)
+# would shorten the mean of the run it starts, so it counts as the gap it is.
 read -r periods mean missed late < <(awk -v period=20000 '
   function close_run() { if (n > 1) { t += lp - fp; k += (ld - fd) / period } }
-  !/^[0-9]/ || $3 - $2 > 100000 { next }
+  !/^[0-9]/ || $3 - $1 > 50000 { next }
   n && $3 - lp > 200000 { close_run(); n = 0 }
   !n { fp = $3; fd = $1 } { lp = $3; ld = $1; n++; m += $4; l += $2 - $1; all++ }
   END { close_run(); if (k) printf "%d %.3f %d %.3f\n", k, t / k / 1000, m, l / all / 1000; else print 0, 0, 0, 0 }' "$ticks")
