@@ -77,14 +77,42 @@ TickLog::~TickLog()
     flush();
 }
 
-void TickLog::record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped) noexcept
+void TickLog::record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped,
+                     const RefreshAim& aim) noexcept
 {
     if (!records_)
         return;
+    judgeLast(painted);
+    last_ = {due, woke, painted, skipped, aim};
+    judging_ = true;
     if (count_ < kCapacity)
-        records_[count_++] = {due, woke, painted, skipped};
+        records_[count_++] = last_;
     else
         ++dropped_;
+}
+
+void TickLog::judgeLast(ClockTime nextPainted) noexcept
+{
+    if (judging_)
+        tally_.count(predictedOutcome(last_.aim, last_.painted, nextPainted));
+    judging_ = false;
+}
+
+void TickLog::finish(RefreshRate rate, RefreshSource source, Timestamps timestamps) noexcept
+{
+    if (!records_)
+        return;
+    judgeLast(-1);
+    flush();
+    if (tally_.changes() == 0 || failureSaid_)
+        return;  // nothing blinked since the last closing line, or nothing can be written
+    const std::string summary = summaryLine(tally_, rate, source, timestamps) + "\n";
+    tally_.reset();
+    HANDLE file = openLogFile(path_, true);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    writeAll(file, summary.data(), static_cast<int>(summary.size()));
+    CloseHandle(file);
 }
 
 void TickLog::flush() noexcept
@@ -96,13 +124,16 @@ void TickLog::flush() noexcept
     written_ = true;
     bool whole = file != INVALID_HANDLE_VALUE;
     DWORD error = whole ? ERROR_SUCCESS : GetLastError();
-    char line[128];
+    char line[160];
     const auto us = [](ClockTime t) { return static_cast<long long>(t / 10); };
     for (std::size_t i = 0; whole && i < count_; ++i) {
         const Record& r = records_[i];
+        const bool aimed = r.aim.known();
         whole = writeAll(file, line,
-                         std::snprintf(line, sizeof line, "%lld %lld %lld %lld\n", us(r.due), us(r.woke),
-                                       us(r.painted), static_cast<long long>(r.skipped)));
+                         std::snprintf(line, sizeof line, "%lld %lld %lld %lld %lld %lld\n", us(r.due), us(r.woke),
+                                       us(r.painted), static_cast<long long>(r.skipped),
+                                       static_cast<long long>(aimed ? r.aim.refresh : -1),
+                                       aimed ? us(r.aim.time) : -1LL));
     }
     if (whole && dropped_ > 0)
         whole = writeAll(file, line,

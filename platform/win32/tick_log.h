@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/period_schedule.h"
+#include "core/frame_schedule.h"
+#include "core/refresh_grid.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,20 +27,32 @@ public:
 
     bool enabled() const noexcept { return records_ != nullptr; }
 
-    void record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped) noexcept;
+    void record(ClockTime due, ClockTime woke, ClockTime painted, std::int64_t skipped,
+                const RefreshAim& aim) noexcept;
 
-    // Appends what was recorded since the last flush, one line a flip in
-    // microseconds: "due woke painted skipped"; flips past the capacity
-    // are counted in a line of their own starting with "#". A log that
-    // cannot be written is said once, as a debugger line, and as a "#"
+    // Appends what was recorded since the last flush, one line a flip, times
+    // in microseconds: "due woke painted skipped target target_time", the
+    // last two -1 where the display's refreshes are unknown; flips past the
+    // capacity are counted in a line of their own starting with "#". A log
+    // that cannot be written is said once, as a debugger line, and as a "#"
     // line in the log where anything can still be written to it.
     void flush() noexcept;
+
+    // The blinking stopped: the lines not yet written, then the closing
+    // line counting the changes since the last one (none where there were
+    // none), each judged by when its fill finished against the refresh it
+    // was aimed at.
+    void finish(RefreshRate rate, RefreshSource source, Timestamps timestamps) noexcept;
 
 private:
     struct Record {
         ClockTime due, woke, painted;
         std::int64_t skipped;
+        RefreshAim aim;
     };
+    // A change is judged once the next one's fill is known, or at the end.
+    void judgeLast(ClockTime nextPainted) noexcept;
+
     static constexpr std::size_t kCapacity = 1 << 17;  // 44 minutes at 20 ms
 
     std::wstring path_;
@@ -48,6 +61,9 @@ private:
     std::uint64_t dropped_ = 0;  // flips past the capacity since the last flush
     bool written_ = false;
     bool failureSaid_ = false;
+    bool judging_ = false;  // last_ is still to be counted
+    Record last_{};
+    ChangeTally tally_;
 };
 
 }  // namespace varno::platform::win32

@@ -134,6 +134,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_HSCROLL:
         if (reinterpret_cast<HWND>(lParam) == periodBar_.handle()) {
+            periodBar_.setRefreshRate(timer_->timing().rate);
             if (const auto value = periodBar_.scroll(wParam))
                 setPeriod(*value);
             return 0;
@@ -164,8 +165,19 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         layOut();
+        // Most likely another monitor, with a refresh of its own.
+        if (timer_)
+            timer_->retime();
         return 0;
     }
+    case WM_DISPLAYCHANGE:
+        // A new mode may bring a new refresh rate.
+        if (timer_)
+            timer_->retime();
+        break;
+    case WM_MOVE:
+        followMonitor();
+        break;
     case WM_CLOSE:
         unload();
         DestroyWindow(window_);
@@ -175,8 +187,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             unload(true);
         return 0;
     case WM_DESTROY:
+        finishLog();
         timer_.reset();
-        tickLog_.flush();
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
@@ -219,6 +231,7 @@ bool MainWindow::buildControls()
         return false;
     font_.update(dpi(), window_);
     timer_ = std::make_unique<platform::win32::PeriodTimer>(window_, kTickMessage);
+    monitor_ = MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
     return true;
 }
 
@@ -330,7 +343,7 @@ void MainWindow::updateTimer()
     // Stopped, nothing wakes; a start brings the first change a period later.
     if (!alternation_.wantsTicks()) {
         timer_->stop();
-        tickLog_.flush();
+        finishLog();
     } else if (!timer_->isActive()) {
         timer_->start(alternation_.periodMs());
     }
@@ -338,6 +351,7 @@ void MainWindow::updateTimer()
 
 void MainWindow::flip(WPARAM due, LPARAM woke)
 {
+    const RefreshAim aim = timer_->aim();
     timer_->acknowledge();
     const auto colour = alternation_.tick();
     if (!colour)
@@ -345,7 +359,30 @@ void MainWindow::flip(WPARAM due, LPARAM woke)
     surface_.show(*colour);
     if (tickLog_.enabled())
         tickLog_.record(static_cast<ClockTime>(due), static_cast<ClockTime>(woke), platform::win32::PeriodTimer::now(),
-                        timer_->takeSkipped());
+                        timer_->takeSkipped(), aim);
+}
+
+void MainWindow::finishLog()
+{
+    if (!tickLog_.enabled() || !timer_)
+        return;
+    // Nothing reports the refresh a GDI fill reached: the times are the
+    // refresh clock's predictions.
+    const platform::win32::RefreshTiming timing = timer_->timing();
+    tickLog_.finish(timing.rate, timing.known() ? RefreshSource::Dwm : RefreshSource::Unknown,
+                    timing.known() ? Timestamps::Predicted : Timestamps::None);
+}
+
+void MainWindow::followMonitor()
+{
+    if (!timer_)
+        return;
+    // Only a move onto another monitor can change the refresh.
+    HMONITOR monitor = MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
+    if (monitor != monitor_) {
+        monitor_ = monitor;
+        timer_->retime();
+    }
 }
 
 void MainWindow::chooseColour(int which)
@@ -363,9 +400,11 @@ void MainWindow::chooseColour(int which)
 void MainWindow::setPeriod(int milliseconds)
 {
     alternation_.setPeriodMs(milliseconds);
-    // A new period counts from now.
-    timer_->stop();
-    updateTimer();
+    // While blinking, the new period counts from the last change.
+    if (alternation_.wantsTicks() && timer_->isActive())
+        timer_->start(alternation_.periodMs());
+    else
+        updateTimer();
 }
 
 void MainWindow::showAbout()

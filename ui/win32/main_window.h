@@ -46,6 +46,8 @@ private:
     void showCaption();
     void updateTimer();
     void flip(WPARAM due, LPARAM woke);
+    void finishLog();
+    void followMonitor();
     void chooseColour(int which);
     void setPeriod(int milliseconds);
     void showAbout();
@@ -66,6 +68,7 @@ private:
     AboutDialog about_;
     std::unique_ptr<platform::win32::PeriodTimer> timer_;
     platform::win32::TickLog tickLog_;
+    HMONITOR monitor_ = nullptr;
     bool unloaded_ = false;
 };
 

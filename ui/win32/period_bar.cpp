@@ -50,6 +50,8 @@ bool PeriodBar::create(HWND parent, int id, HWND timerOwner, UINT_PTR hideTimerI
     tool.uId = reinterpret_cast<UINT_PTR>(bar_);
     tool.lpszText = tipText_;
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // A maximum width makes the tip break its text at the line feed.
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 2000);
     return true;
 }
 
@@ -91,7 +93,10 @@ std::optional<int> PeriodBar::scroll(WPARAM request)
 
 void PeriodBar::showTip(int value)
 {
-    const std::wstring text = platform::win32::utf8ToWide(periodText(value)).value_or(L"");
+    std::string line = periodText(value);
+    if (const std::string screen = onScreenText(value, rate_); !screen.empty())
+        line += "\n" + screen;
+    const std::wstring text = platform::win32::utf8ToWide(line).value_or(L"");
     wcsncpy(tipText_, text.c_str(), std::size(tipText_) - 1);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/frame_schedule.h"
 #include "platform/win32/windows_api.h"
 
 #include <optional>
@@ -7,8 +8,9 @@
 namespace varno::ui {
 
 // The scroll bar that sets the period (0 to 500 ms, line 1, page 10), with
-// a tooltip beside it that shows the period while it is being changed and
-// goes away by itself.
+// a tooltip beside it that shows the period while it is being changed, and
+// what the screen makes of it where its refresh rate is known, and goes
+// away by itself.
 class PeriodBar {
 public:
     PeriodBar() = default;
@@ -27,6 +29,9 @@ public:
 
     void hideTip();
 
+    // The screen's refresh rate, for the tip; unknown by default.
+    void setRefreshRate(RefreshRate rate) noexcept { rate_ = rate; }
+
 private:
     void showTip(int value);
 
@@ -34,7 +39,8 @@ private:
     HWND tip_ = nullptr;
     HWND timerOwner_ = nullptr;
     UINT_PTR hideTimerId_ = 0;
-    wchar_t tipText_[64] = {};
+    RefreshRate rate_;
+    wchar_t tipText_[256] = {};
 };
 
 }  // namespace varno::ui
