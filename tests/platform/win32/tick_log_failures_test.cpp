@@ -39,9 +39,9 @@ TEST_F(Win32, TickLogThatCannotBeWrittenLeavesItsPlaceAsItWas)
         SCOPED_TRACE(wideToUtf8(path.substr(dir.size(), 40)));
         TickLog log = LogTo(path);
         EXPECT_TRUE(log.enabled()) << "read at any length";
-        log.record(10, 20, 30, 0);
+        log.record(10, 20, 30, 0, RefreshAim{});
         log.flush();
-        log.record(40, 50, 60, 0);
+        log.record(40, 50, 60, 0, RefreshAim{});
         log.flush();
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir + L"folder"));
@@ -58,15 +58,15 @@ TEST_F(Win32, TickLogNotesFlipsPastItsCapacity)
     {
         TickLog log = LogTo(path);
         for (int i = 0; i < kCapacity + 5; ++i)
-            log.record(10 * i, 10 * i + 1, 10 * i + 2, 0);
+            log.record(10 * i, 10 * i + 1, 10 * i + 2, 0, RefreshAim{});
         log.flush();
-        log.record(10, 20, 30, 0);
+        log.record(10, 20, 30, 0, RefreshAim{});
     }
     const auto lines = Lines(path);
     ASSERT_EQ(lines.size(), std::size_t(kCapacity + 2));
-    EXPECT_EQ(lines[0], "0 0 0 0");
+    EXPECT_EQ(lines[0], "0 0 0 0 -1 -1");
     EXPECT_EQ(lines[kCapacity], "# 5 flips not logged: more than 131072 between writes");
-    EXPECT_EQ(lines[kCapacity + 1], "1 2 3 0");
+    EXPECT_EQ(lines[kCapacity + 1], "1 2 3 0 -1 -1");
 }
 
 }  // namespace
