@@ -65,7 +65,7 @@ void BlinkSurface::showFill()
 
 void BlinkSurface::attachX11Window()
 {
-    serverFill_ = platform::X11Surface::attach(internalWinId());
+    serverFill_ = platform::X11Surface::attach(internalWinId(), window()->internalWinId());
     if (serverFill_)
         serverFill_->fill(fill_.rgb());
     else
