@@ -26,6 +26,8 @@ namespace {
 // of the frame before its target would run at once, mid-frame; two give a
 // frame and a half to send it in, and never queue a change further ahead.
 constexpr std::int64_t kPixmapLead = 2;
+// At high rates, at least this long.
+constexpr std::int64_t kPixmapLeadNs = 25'000'000;
 // Refreshes for a first estimate of a rate no mode states; the rate in force
 // is measured over RateMeasurement::kMinFrames.
 constexpr std::int64_t kProvisionalFrames = 30;
@@ -187,6 +189,8 @@ void X11PresentPacing::start(int periodMs)
         xcb_flush(x_->c);
         return;
     }
+    if (running_)
+        return;  // the grid starts with the new period once the counter answers
     if (finishPending_)
         finishIfIdle();
     if (finishPending_) {
@@ -201,6 +205,8 @@ void X11PresentPacing::start(int periodMs)
     startSerial_ = nextSerial_++;
     notifyAt(0, startSerial_);  // where the counter stands: the grid starts there
     xcb_flush(x_->c);
+    // The round trips above may have queued events the socket no longer announces.
+    QMetaObject::invokeMethod(this, &X11PresentPacing::readEvents, Qt::QueuedConnection);
 }
 
 void X11PresentPacing::stop()
@@ -242,7 +248,8 @@ void X11PresentPacing::beginGrid(std::int64_t msc)
 
 void X11PresentPacing::pump()
 {
-    const std::int64_t lead = usePixmaps_ ? kPixmapLead : 0;
+    const std::int64_t lead =
+        usePixmaps_ ? std::max(kPixmapLead, scheduleRate().frameAtOrAfter(kPixmapLeadNs)) : 0;
     // Each pass sends one change and moves the grid past it, so this ends
     // within `lead` + 1 passes.
     while (running_ && gridStarted_) {
@@ -357,34 +364,57 @@ void X11PresentPacing::handle(const void* raw)
         readModeRate();
 }
 
+void X11PresentPacing::askBurst(std::int64_t firstMsc)
+{
+    measureSerial_ = nextSerial_++;
+    burstFirst_ = firstMsc;
+    burstCount_ = 0;
+    for (std::int64_t i = 0; i < kBurst; ++i)
+        notifyAt(firstMsc + i, measureSerial_);
+}
+
 void X11PresentPacing::measure(std::int64_t msc, std::int64_t ust)
 {
-    // A past refresh comes back at once with "now" as its time: the pace is
-    // taken from a real refresh on, over a short and then a long stretch.
-    measureSerial_ = nextSerial_++;
-    switch (measureStage_++) {
-    case 0:
-        notifyAt(msc + 1, measureSerial_);
+    if (measureStage_ == 0) {
+        // Where the counter stands; its time is "now", not a refresh's.
+        measureStage_ = 1;
+        askBurst(msc + 3);  // a refresh the answer may come too late for would come at once, early
         return;
-    case 1:
-        measurement_.reset();
-        measurement_.add(msc, ust);
-        measureFromMsc_ = msc;
-        measureFromUst_ = ust;
-        notifyAt(msc + kProvisionalFrames, measureSerial_);
-        return;
-    default:
-        break;
     }
-    measurement_.add(msc, ust);
+    auto& burst = measureStage_ == 1 ? startBurst_ : endBurst_;
+    if (burstCount_ < kBurst)
+        burst[static_cast<std::size_t>(burstCount_++)] = {msc, ust};
+    if (burstCount_ < kBurst)
+        return;
+    if (measureStage_ == 1) {
+        measureStage_ = 2;
+        askBurst(burstFirst_ + kProvisionalFrames);
+        return;
+    }
+    // A refresh's time is when the server's timer woke for it, never
+    // early but late by whatever kept the machine busy: the earliest of each
+    // burst against the pace between them is the one to trust.
+    const double perFrame = static_cast<double>(endBurst_[0].ust - startBurst_[0].ust) /
+                            static_cast<double>(std::max<std::int64_t>(1, endBurst_[0].msc - startBurst_[0].msc));
+    const auto earliest = [perFrame](const std::array<Sample, kBurst>& samples) {
+        return *std::min_element(samples.begin(), samples.end(), [perFrame](const Sample& a, const Sample& b) {
+            return static_cast<double>(a.ust) - static_cast<double>(a.msc) * perFrame <
+                   static_cast<double>(b.ust) - static_cast<double>(b.msc) * perFrame;
+        });
+    };
+    const Sample from = earliest(startBurst_), to = earliest(endBurst_);
+    measurement_.reset();
+    measurement_.add(from.msc, from.ust);
+    measurement_.add(to.msc, to.ust);
     const RefreshRate before = refreshRate();
     measured_ = measurement_.rate();
     if (measured_.known()) {
         measureSerial_ = 0;
+        measureStage_ = 3;
     } else {
-        if (msc > measureFromMsc_ && ust > measureFromUst_)
-            provisional_ = RefreshRate::of((msc - measureFromMsc_) * 1'000'000, ust - measureFromUst_);
-        notifyAt(std::max(msc + 1, measureFromMsc_ + RateMeasurement::kMinFrames), measureSerial_);
+        if (to.msc > from.msc && to.ust > from.ust)
+            provisional_ = RefreshRate::of((to.msc - from.msc) * 1'000'000, to.ust - from.ust);
+        askBurst(std::max(msc + 1, startBurst_[0].msc + RateMeasurement::kMinFrames));
     }
     if (!(refreshRate() == before))
         emit refreshRateChanged();
@@ -483,7 +513,8 @@ void X11PresentPacing::readModeRate()
     if (rate == modeRate_)
         return;
     modeRate_ = rate;
-    if (!modeRate_.known() && !measured_.known() && measureSerial_ == 0 && measureStage_ == 0) {
+    if (!modeRate_.known() && !measured_.known() && measureSerial_ == 0) {
+        measureStage_ = 0;
         measureSerial_ = nextSerial_++;
         notifyAt(0, measureSerial_);
         xcb_flush(c);

@@ -62,6 +62,7 @@ private:
     void handle(const void* event);
     void refreshCounter(std::int64_t msc, std::int64_t ust);
     void measure(std::int64_t msc, std::int64_t ust);
+    void askBurst(std::int64_t firstMsc);
     void changeCompleted(std::uint32_t serial, std::int64_t msc, std::int64_t ust, bool skipped);
     void beginGrid(std::int64_t msc);
     void pump();
@@ -96,8 +97,16 @@ private:
     std::uint32_t dueSerial_ = 0;
     std::int64_t dueMsc_ = -1;
     std::uint32_t measureSerial_ = 0;
+    // The rate where no mode states it: bursts of refreshes at the start of a
+    // stretch and at its end.
+    struct Sample {
+        std::int64_t msc = 0, ust = 0;
+    };
+    static constexpr int kBurst = 4;
     int measureStage_ = 0;
-    std::int64_t measureFromMsc_ = 0, measureFromUst_ = 0;
+    std::int64_t burstFirst_ = 0;
+    int burstCount_ = 0;
+    std::array<Sample, kBurst> startBurst_{}, endBurst_{};
 
     // The refresh counter as last heard, never ahead of the server's.
     std::int64_t knownMsc_ = -1;

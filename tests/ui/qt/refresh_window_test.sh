@@ -31,22 +31,29 @@ check "refresh_hz $hz is within 0.5 % of $real" \
 check "about 50 changes a second ($changes)" '[ "$changes" -ge 300 ] && [ "$changes" -le 520 ]'
 check "the closing line counts every change logged" \
   '[ "$changes" = "$(grep -cE "^[0-9]+ " "$log")" ]'
-check "nearly every change on its target ($on_target of $changes)" '[ $((on_target * 100)) -ge $((changes * 95)) ]'
+# A busy machine delays the server's own refresh timer now and then: the
+# figures leave room for that.
+check "nearly every change on its target ($on_target of $changes)" '[ $((on_target * 100)) -ge $((changes * 90)) ]'
 
-# Steps between the refreshes reached, over the changes after the rate was
-# measured: the last 150.
-steps=$(grep -E "^[0-9]+ [0-9]+ [0-9]+ " "$log" | tail -151 |
-  awk 'NR > 1 { n[$3 - last]++ } { last = $3 } END { for (s in n) printf "%s:%d ", s, n[s] }')
-echo "steps $steps"
-count() { grep -o "\b$1:[0-9]*" <<<"$steps" | cut -d: -f2 | grep . || echo 0; }
+# Over the last 150 changes (the rate measured by then): the steps between
+# the refreshes aimed at follow the schedule; those reached, nearly so.
+steps() {
+  grep -E "^[0-9]+ [0-9]+ [0-9]+ " "$log" | tail -151 |
+    awk -v col="$1" 'NR > 1 { n[$col - last]++ } { last = $col } END { for (s in n) printf "%s:%d ", s, n[s] }'
+}
+aimed=$(steps 2) reached=$(steps 3)
+echo "steps aimed at: $aimed; reached: $reached"
+count() { grep -o "\b$2:[0-9]*" <<<"$1" | cut -d: -f2 | grep . || echo 0; }
 case $rate in
-  50) check "one refresh a colour" '[ "$(count 1)" -ge 145 ]' ;;
+  50) check "one refresh a colour" '[ "$(count "$aimed" 1)" -ge 145 ] && [ "$(count "$reached" 1)" -ge 130 ]' ;;
   60) check "2,1,1,1,1 frames: one step of 2 in five" \
-        '[ $(($(count 1) + $(count 2))) -ge 145 ] && [ "$(count 2)" -ge 22 ] && [ "$(count 2)" -le 38 ]' ;;
+        '[ "$(count "$aimed" 2)" -ge 27 ] && [ "$(count "$aimed" 2)" -le 33 ] &&
+         [ $(($(count "$reached" 1) + $(count "$reached" 2))) -ge 135 ]' ;;
   144) check "3 frames 22 times for 2 frames 3 times" \
-        '[ $(($(count 3) + $(count 2))) -ge 145 ] && [ "$(count 2)" -ge 10 ] && [ "$(count 2)" -le 28 ]' ;;
+        '[ "$(count "$aimed" 2)" -ge 15 ] && [ "$(count "$aimed" 2)" -le 21 ] &&
+         [ $(($(count "$reached" 3) + $(count "$reached" 2))) -ge 130 ]' ;;
 esac
-check "no two changes in one refresh" '[ "$(count 0)" = 0 ]'
+check "never two changes for one refresh" '[ "$(count "$aimed" 0)" = 0 ]'
 check "nothing said about a compositor" '! grep -q compositing "$scratch/out.log"'
 
 [ "$failures" -eq 0 ]
