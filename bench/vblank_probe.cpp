@@ -131,9 +131,10 @@ int main(int argc, char** argv)
         std::printf("{\"changes\": %zu, \"error\": \"too few refreshes or changes\"}\n", seen.size());
         return 1;
     }
-    // The grid: the slope by least squares, the offset at the earliest
-    // refresh against it (a refresh's time is a timer's wake-up: late, never
-    // early, by whatever kept the server busy).
+    // The grid fitted to every refresh (time = offset + counter · frame): a
+    // single refresh's time is a timer's wake-up, a millisecond off either
+    // way. The first answers may be early (asked for too late), so they go.
+    refreshes.erase(refreshes.begin(), refreshes.begin() + 3);
     double sm = 0, su = 0, smm = 0, smu = 0;
     const double m0 = double(refreshes.front().msc), u0 = double(refreshes.front().ust);
     for (const Refresh& r : refreshes) {
@@ -142,9 +143,7 @@ int main(int argc, char** argv)
     }
     const double n = double(refreshes.size());
     const double frame = (n * smu - sm * su) / (n * smm - sm * sm);
-    double offset = 1e300;
-    for (const Refresh& r : refreshes)
-        offset = std::min(offset, double(r.ust) - u0 - (double(r.msc) - m0) * frame);
+    const double offset = (su - frame * sm) / n;
     const double early = 2000.0;  // a change this soon before a refresh belongs to it
 
     std::vector<double> phases;
@@ -157,7 +156,7 @@ int main(int argc, char** argv)
     }
     int aligned = 0;
     for (const double p : phases)
-        aligned += p < frame / 2 ? 1 : 0;
+        aligned += p <= frame / 2 ? 1 : 0;
     std::vector<double> sorted = phases;
     for (double& p : sorted)
         p += early;  // 0 … frame
