@@ -41,6 +41,20 @@ def start_xvfb(size, fps):
     return proc, ":" + number
 
 
+def thread_switches(pid):
+    """Context switches of each thread, so that a thread ending between two
+    readings takes its count with it instead of making the difference negative."""
+    counts = {}
+    for _, tid in bench.tasks([pid]):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/status") as f:
+                counts[tid] = sum(int(line.split()[1]) for line in f
+                                  if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
+        except OSError:
+            pass
+    return counts
+
+
 def rss_mib(pid):
     return bench.rss_kib([pid]) / 1024
 
@@ -100,9 +114,10 @@ def run_case(args, path, size, period_ms, fps):
         seen = json.loads(probe.stdout) if probe.stdout.strip() else {"changes": 0}
         bench.xdotool(env, "click", "1")
         time.sleep(bench.IDLE_SETTLE_S)
-        w0 = bench.context_switches([varno.pid])
+        w0 = thread_switches(varno.pid)
         time.sleep(bench.IDLE_S)
-        wakeups = (bench.context_switches([varno.pid]) - w0) / bench.IDLE_S
+        w1 = thread_switches(varno.pid)
+        wakeups = sum(w1[t] - w0.get(t, 0) for t in w1) / bench.IDLE_S
         summary = ""
         for _ in range(50):
             log = scratch / "ticks.log"
