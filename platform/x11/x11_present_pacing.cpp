@@ -292,7 +292,7 @@ void X11PresentPacing::show(std::uint32_t pixel)
     // Exposures of the window (a control moving) show the colour too.
     xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXEL, &pixel);
     const std::int64_t target = schedule_.target();
-    if (!usePixmaps_ || inFlightCount_ >= static_cast<int>(inFlight_.size())) {
+    if (!usePixmaps_ || slots_[0].pixmap == 0 || inFlightCount_ >= static_cast<int>(inFlight_.size())) {
         xcb_clear_area(c, 0, window_, 0, 0, 0, 0);
         xcb_flush(c);
         lastShownMsc_ = knownMsc_;
@@ -302,12 +302,12 @@ void X11PresentPacing::show(std::uint32_t pixel)
     }
     const int slot = slotFor(pixel);
     const std::uint32_t serial = nextSerial_++;
-    xcb_present_pixmap(c, window_, slots_[static_cast<std::size_t>(slot)].pixmap, serial, XCB_NONE, XCB_NONE, 0, 0,
-                       XCB_NONE, XCB_NONE, XCB_NONE, XCB_PRESENT_OPTION_NONE, static_cast<std::uint64_t>(target), 0,
-                       0, 0, nullptr);
+    const xcb_void_cookie_t sent = xcb_present_pixmap(
+        c, window_, slots_[static_cast<std::size_t>(slot)].pixmap, serial, XCB_NONE, XCB_NONE, 0, 0, XCB_NONE,
+        XCB_NONE, XCB_NONE, XCB_PRESENT_OPTION_NONE, static_cast<std::uint64_t>(target), 0, 0, 0, nullptr);
     xcb_flush(c);
     lastSlot_ = slot;
-    inFlight_[static_cast<std::size_t>(inFlightCount_++)] = {serial, target, 0};
+    inFlight_[static_cast<std::size_t>(inFlightCount_++)] = {serial, target, 0, sent.sequence};
 }
 
 void X11PresentPacing::readEvents()
@@ -349,12 +349,26 @@ void X11PresentPacing::handle(const void* raw)
         xcb_flush(x_->c);
         return;
     }
+    if (type == 0) {
+        // A present the server refused never completes: it counts as skipped,
+        // and the changes go on as clears.
+        const auto* error = static_cast<const xcb_generic_error_t*>(raw);
+        const auto end = inFlight_.begin() + inFlightCount_;
+        const auto found = std::find_if(inFlight_.begin(), end, [error](const InFlight& f) {
+            return f.sequence == (error->full_sequence & 0xFFFFFFFFu);
+        });
+        if (found != end) {
+            usePixmaps_ = false;
+            changeCompleted(found->serial, -1, -1, true);
+        }
+        return;
+    }
     if (type == XCB_CONFIGURE_NOTIFY) {
         const auto* configure = static_cast<const xcb_configure_notify_event_t*>(raw);
         if (configure->window == window_ && (configure->width != width_ || configure->height != height_) &&
             slots_[0].pixmap) {
             freePixmaps();
-            makePixmaps();
+            usePixmaps_ = makePixmaps();
         }
         readModeRate();
         return;
@@ -438,7 +452,8 @@ void X11PresentPacing::changeCompleted(std::uint32_t serial, std::int64_t msc, s
     const InFlight change = *found;
     std::copy(found + 1, end, found);
     --inFlightCount_;
-    refreshCounter(msc, ust);
+    if (msc >= 0)
+        refreshCounter(msc, ust);
     if (!skipped) {
         lastShownMsc_ = msc;
         lastShownUst_ = ust;

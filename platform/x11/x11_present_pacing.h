@@ -48,6 +48,7 @@ private:
         std::uint32_t serial = 0;
         std::int64_t target = 0;
         std::int64_t dueUs = 0;
+        std::uint32_t sequence = 0;  // the request's, to match an error
     };
     struct Slot {
         std::uint32_t pixmap = 0;
