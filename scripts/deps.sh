@@ -20,7 +20,7 @@ test_packages=(
   "${run_packages[@]}"
   "${windows_packages[@]}"
   googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick openbox weston
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick openbox weston
   desktop-file-utils appstream lintian dpkg-dev man-db
   wine64 locales
 )
