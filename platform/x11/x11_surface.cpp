@@ -1,5 +1,7 @@
 #include "x11_surface.h"
 
+#include "x11_present_pacing.h"
+
 #include <QGuiApplication>
 #include <bit>
 #include <cstdlib>
@@ -43,7 +45,14 @@ X11Surface::X11Surface(void* connection, std::uint32_t window, const PixelLayout
 {
 }
 
-std::unique_ptr<X11Surface> X11Surface::attach(WId window)
+X11Surface::~X11Surface() = default;
+
+RefreshPacing* X11Surface::pacing() noexcept
+{
+    return pacing_.get();
+}
+
+std::unique_ptr<X11Surface> X11Surface::attach(WId window, WId topLevel)
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
@@ -67,7 +76,11 @@ std::unique_ptr<X11Surface> X11Surface::attach(WId window)
                     return nullptr;
                 const PixelLayout layout{v.data->red_mask, v.data->green_mask, v.data->blue_mask,
                                          depth.data->depth};
-                return std::unique_ptr<X11Surface>(new X11Surface(c, id, layout));
+                std::unique_ptr<X11Surface> surface(new X11Surface(c, id, layout));
+                // The other connection must find the window on the server.
+                std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+                surface->pacing_ = X11PresentPacing::create(id, static_cast<xcb_window_t>(topLevel), layout.depth);
+                return surface;
             }
         }
     }
@@ -78,6 +91,10 @@ void X11Surface::fill(QRgb rgb) noexcept
 {
     auto* c = static_cast<xcb_connection_t*>(connection_);
     const std::uint32_t pixel = pixelFor(rgb, layout_);
+    if (pacing_ && pacing_->takesChange()) {
+        pacing_->show(pixel);  // on the refresh the pacing chose
+        return;
+    }
     xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXEL, &pixel);
     // Width and height 0 reach to the window's edges; the controls are child
     // windows, which a clear never touches.

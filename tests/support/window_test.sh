@@ -1,13 +1,13 @@
 # Sourced by the real-window tests as `. window_test.sh "$@"` with $tools set:
 # skips (77) when a tool is missing, runs the test again inside its own Xvfb
 # with a window manager, and gives it scratch settings folders, check(),
-# wait_for(), pixel(), still() and start_varno.
+# wait_for(), pixel(), still() and start_varno. XVFB_FPS sets the server's refresh rate.
 set -uo pipefail
 for tool in Xvfb xdotool openbox $tools; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 [ -n "${INSIDE_XVFB:-}" ] ||
-  exec env INSIDE_XVFB=1 "$(dirname "${BASH_SOURCE[0]}")/with_xvfb.sh" -s 1280x1024x24 -wm "$0" "$@"
+  exec env INSIDE_XVFB=1 "$(dirname "${BASH_SOURCE[0]}")/with_xvfb.sh" -s 1280x1024x24 -wm ${XVFB_FPS:+-fps "$XVFB_FPS"} "$0" "$@"
 
 scratch=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$scratch"' EXIT

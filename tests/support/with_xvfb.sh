@@ -2,12 +2,14 @@
 # Runs a command against its own Xvfb on a free display, then stops it.
 # With -wm, a window manager (openbox) runs too and has finished starting
 # before the command does, so the first window is managed like any other.
-# Usage: with_xvfb.sh [-s WxHxD] [-wm] command args...
+# With -fps N, the server's refreshes (Present's counter) run at N Hz, not 60.
+# Usage: with_xvfb.sh [-s WxHxD] [-wm] [-fps N] command args...
 set -euo pipefail
-screen=1280x1024x24 wm=
+screen=1280x1024x24 wm= fps=()
 while :; do
   case "${1:-}" in
     -s) screen=$2; shift 2 ;;
+    -fps) fps=(-fakescreenfps "$2"); shift 2 ;;
     -wm) wm=1; shift ;;
     *) break ;;
   esac
@@ -15,7 +17,7 @@ done
 
 scratch=$(mktemp -d)
 mkfifo "$scratch/display"
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "$screen" "${fps[@]}" -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb ${openbox:-} 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
 read -r -t 15 num <"$scratch/display" || { echo "Xvfb did not start" >&2; exit 1; }

@@ -101,7 +101,7 @@ bool BlinkSurface::eventFilter(QObject* watched, QEvent* event)
 
 void BlinkSurface::attachX11Window()
 {
-    serverFill_ = platform::X11Surface::attach(internalWinId());
+    serverFill_ = platform::X11Surface::attach(internalWinId(), window()->internalWinId());
     if (serverFill_)
         serverFill_->fill(fill_.rgb());
     else
