@@ -1,6 +1,7 @@
 #include "frame_schedule.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <numeric>
 
@@ -13,6 +14,8 @@ namespace {
 __extension__ typedef __int128 Wide;
 
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+// 59.94 Hz repeats after 1001 changes; longer cycles are told as shares.
+constexpr std::int64_t kLongestCountedCycle = 1001;
 
 std::int64_t floorDiv(Wide a, Wide b) noexcept
 {
@@ -86,6 +89,22 @@ std::int64_t RefreshRate::frameAtOrAfter(std::int64_t nanoseconds) const noexcep
     if (!known())
         return 0;
     return ceilDiv(Wide{nanoseconds} * frames, Wide{seconds} * kNsPerSecond);
+}
+
+RefreshRate nominalRate(RefreshRate measured) noexcept
+{
+    if (!measured.known())
+        return {};
+    const double hz = measured.hertz();
+    const auto within = [hz](double nominal, double share) { return std::abs(hz - nominal) <= hz * share; };
+    // 59.94 Hz lies 0.1 % below 60: only a close reading is taken for it.
+    const auto television = std::llround(hz * 1.001);
+    if (within(static_cast<double>(television) / 1.001, 0.0002))
+        return RefreshRate::of(television * 1000, 1001);
+    const auto whole = std::llround(hz);
+    if (within(static_cast<double>(whole), 0.001))
+        return RefreshRate::of(whole);
+    return RefreshRate::of(std::llround(hz * 1000), 1000);
 }
 
 std::string hertzText(RefreshRate rate)
@@ -172,9 +191,15 @@ std::string onScreenText(int periodMs, RefreshRate rate)
             pattern += (pattern.empty() ? "" : ",") + std::to_string(frames);
         return screen + "各色 " + pattern + " フレームの繰り返し (平均 " + mean + ")";
     }
-    return screen + "各色 " + std::to_string(m.fewerFrames + 1) + " フレームが " + std::to_string(m.moreCount) +
-           " 回、" + std::to_string(m.fewerFrames) + " フレームが " + std::to_string(m.fewerCount) + " 回で一巡 (平均 " +
-           mean + ")";
+    const std::string more = std::to_string(m.fewerFrames + 1) + " フレームが ";
+    const std::string fewer = std::to_string(m.fewerFrames) + " フレームが ";
+    if (m.cycle <= kLongestCountedCycle)
+        return screen + "各色 " + more + std::to_string(m.moreCount) + " 回、" + fewer + std::to_string(m.fewerCount) +
+               " 回で一巡 (平均 " + mean + ")";
+    // Counts out of a cycle of thousands tell a person nothing: shares do.
+    const double share = 100.0 * static_cast<double>(m.moreCount) / static_cast<double>(m.cycle);
+    return screen + "各色 " + more + trimmed(share, 1) + "%、" + fewer + trimmed(100.0 - share, 1) + "% (平均 " + mean +
+           ")";
 }
 
 void RateMeasurement::add(std::int64_t frame, std::int64_t microseconds) noexcept
@@ -195,7 +220,7 @@ RefreshRate RateMeasurement::rate() const noexcept
     const std::int64_t us = us_ - us0_;
     if (!first_ || frames < kMinFrames || us <= 0)
         return {};
-    return RefreshRate::of(frames * 1'000'000, us);
+    return nominalRate(RefreshRate::of(frames * 1'000'000, us));
 }
 
 ChangeOutcome outcomeOf(std::int64_t target, std::int64_t reached, bool skipped) noexcept

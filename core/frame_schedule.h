@@ -35,6 +35,13 @@ struct RefreshRate {
     friend bool operator==(const RefreshRate&, const RefreshRate&) = default;
 };
 
+// What a measured rate stands for. A measurement is only as exact as the
+// clock it was taken on: within 0.02 % of a television rate (n·1000/1001),
+// or else 0.1 % of a whole one, that is what the screen runs at; elsewhere it is kept
+// to a thousandth of a hertz, so that the pattern a period makes repeats
+// within a cycle a person can be told about.
+RefreshRate nominalRate(RefreshRate measured) noexcept;
+
 // "60", "59.94", "143.88": the rate as a person reads it.
 std::string hertzText(RefreshRate rate);
 
@@ -115,7 +122,8 @@ public:
     void reset() noexcept { first_ = false; }
     // A refresh's number and its time in microseconds.
     void add(std::int64_t frame, std::int64_t microseconds) noexcept;
-    // Unknown until the samples span kMinFrames refreshes.
+    // Unknown until the samples span kMinFrames refreshes; the nominal rate
+    // the measurement stands for.
     RefreshRate rate() const noexcept;
 
 private:

@@ -178,6 +178,7 @@ TEST(FrameMapping, TellsWhatTheScreenShows)
         {20, k144, "画面 144 Hz: 各色 3 フレームが 22 回、2 フレームが 3 回で一巡 (平均 20 ms)"},
         {20, kNtsc, "画面 59.94 Hz: 各色 2 フレームが 199 回、1 フレームが 802 回で一巡 (平均 20 ms)"},
         {16, k60, "画面 60 Hz: 1 フレーム (16.67 ms) より短いため毎フレーム切り替え (30 Hz)"},
+        {20, RefreshRate::of(60017, 1000), "画面 60.02 Hz: 各色 2 フレームが 20%、1 フレームが 80% (平均 20 ms)"},
         {20, {}, ""},  // the rate unknown: nothing to add
         {0, k60, ""},  // the colour holds
     };
@@ -197,10 +198,28 @@ TEST(RateMeasurement, CountsOnlyOverEnoughRefreshes)
     m.add(1000, 5'000'000);
     m.add(1299, 5'000'000 + 299 * 16'667);
     EXPECT_FALSE(m.rate().known());
-    m.add(1300, 5'000'000 + 300 * 6'944);  // 144 Hz over 300 refreshes
-    EXPECT_NEAR(m.rate().hertz(), 144.009, 0.001);
+    m.add(1300, 5'000'000 + 300 * 6'944);  // 144.009 Hz over 300 refreshes
+    EXPECT_EQ(m.rate(), RefreshRate::of(144));
     m.reset();
     EXPECT_FALSE(m.rate().known());
+}
+
+TEST(RateMeasurement, StandsForTheNominalRateNearIt)
+{
+    const struct {
+        double hz;
+        RefreshRate nominal;
+    } cases[] = {
+        {59.968, RefreshRate::of(60)},  // Xvfb's 60, measured on a timer
+        {49.985, RefreshRate::of(50)},
+        {144.113, RefreshRate::of(144)},
+        {59.9406, kNtsc},
+        {75.3004, RefreshRate::of(75300, 1000)},  // no nominal rate near: a thousandth of a hertz
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hz);
+        EXPECT_EQ(nominalRate(RefreshRate::of(static_cast<std::int64_t>(c.hz * 1e6), 1'000'000)), c.nominal);
+    }
 }
 
 TEST(ChangeTally, SummarisesInTheLogsClosingLine)
