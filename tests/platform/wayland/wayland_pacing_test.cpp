@@ -3,13 +3,12 @@
 // its changes paced by the compositor's frames: what goes over the wire for
 // each change, and the tick log it leaves.
 #include "support/main_window_parts.h"
+#include "support/wire_log.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <functional>
 #include <fstream>
@@ -19,49 +18,13 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace varno {
 namespace {
 
 using testing_support::MainWindowUnderTest;
-
-// libwayland's log of this process's requests and events, in order (it
-// writes to stderr, which goes to a file meanwhile).
-class WireLog {
-public:
-    WireLog() : file_(std::tmpfile())
-    {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        dup2(fileno(file_), STDERR_FILENO);
-    }
-    ~WireLog()
-    {
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-        std::fclose(file_);
-    }
-    // Every line logged so far.
-    const std::vector<std::string>& lines()
-    {
-        std::fflush(stderr);
-        std::fseek(file_, read_, SEEK_SET);
-        char line[1024];
-        while (std::fgets(line, sizeof line, file_))
-            lines_.emplace_back(line);
-        read_ = std::ftell(file_);
-        return lines_;
-    }
-
-private:
-    std::FILE* file_;
-    int saved_ = -1;
-    long read_ = 0;
-    std::vector<std::string> lines_;
-};
+using testing_support::WireLog;
 
 // What the wire says about the surfaces that carry the changes: those
 // presentation feedback is asked for (a new placement may bring another).

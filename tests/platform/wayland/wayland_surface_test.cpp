@@ -6,6 +6,7 @@
 // switch, as well.
 #include "platform/qt/qt_colours.h"
 #include "support/main_window_parts.h"
+#include "support/wire_log.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -14,8 +15,6 @@
 #include <QTest>
 #include <QWindow>
 
-#include <cstdio>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -23,7 +22,6 @@
 #include <set>
 #include <string>
 #include <utility>
-#include <unistd.h>
 #include <vector>
 
 namespace varno {
@@ -31,44 +29,16 @@ namespace {
 
 using testing_support::MainWindowUnderTest;
 
-// The requests this process sends, as libwayland logs them on stderr, which
-// goes to a file meanwhile.
-class RequestLog {
-public:
-    RequestLog() : file_(std::tmpfile())
-    {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        dup2(fileno(file_), STDERR_FILENO);
-    }
-    ~RequestLog()
-    {
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-        std::fclose(file_);
-    }
-
-    // The requests logged since the last call.
-    std::vector<std::string> take()
-    {
-        std::fflush(stderr);
-        std::vector<std::string> lines;
-        std::fseek(file_, read_, SEEK_SET);
-        char line[1024];
-        while (std::fgets(line, sizeof line, file_)) {
-            if (std::strstr(line, " -> "))
-                lines.emplace_back(line);
-        }
-        read_ = std::ftell(file_);
-        return lines;
-    }
-
-private:
-    std::FILE* file_;
-    int saved_ = -1;
-    long read_ = 0;
-};
+// The requests in `log` since `mark`, which moves past them.
+std::vector<std::string> requestsSince(testing_support::WireLog& log, std::size_t& mark)
+{
+    const auto& lines = log.lines();
+    std::vector<std::string> requests;
+    for (; mark < lines.size(); ++mark)
+        if (lines[mark].find(" -> ") != std::string::npos)
+            requests.push_back(lines[mark]);
+    return requests;
+}
 
 // Every match of `pattern`'s first group (and second, if any), in order.
 std::vector<std::pair<std::string, std::string>> matches(const std::vector<std::string>& lines, const char* pattern)
@@ -108,7 +78,7 @@ protected:
         ASSERT_TRUE(QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) << "needs weston";
         if (GetParam() == Path::Raster)
             qputenv("VARNO_SURFACE", "raster");
-        log = std::make_unique<RequestLog>();
+        log = std::make_unique<testing_support::WireLog>();
         w = std::make_unique<MainWindowUnderTest>();
         w->window.showMaximized();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w->window));
@@ -170,7 +140,8 @@ protected:
         return images;
     }
 
-    std::unique_ptr<RequestLog> log;
+    std::unique_ptr<testing_support::WireLog> log;
+    std::size_t logged = 0;  // the log's lines taken so far
     std::unique_ptr<MainWindowUnderTest> w;
     ui::BlinkSurface* surface = nullptr;
     std::vector<QImage> shownControls;  // as they first settled
@@ -211,7 +182,7 @@ TEST_P(SurfaceOnWayland, TheWholeClientAreaAlternatesAndTheControlsStay)
 
 TEST_P(SurfaceOnWayland, TicksAttachTwoOnePixelBuffersInTurnAndNothingElse)
 {
-    const auto setUp = log->take();
+    const auto setUp = requestsSince(*log, logged);
     const auto onePixel = matches(setUp, R"(create_buffer\(new id wl_buffer@(\d+), \d+, 1, 1, 4, 1\))");
     const auto tiles = matches(setUp, R"(get_subsurface\(new id \S+, wl_surface@(\d+), wl_surface@(\d+))");
     if (GetParam() == Path::Raster) {
@@ -251,7 +222,7 @@ TEST_P(SurfaceOnWayland, TicksAttachTwoOnePixelBuffersInTurnAndNothingElse)
     constexpr int kTicks = 6;
     for (int i = 0; i < kTicks; ++i)
         w->tick();
-    const auto ticks = log->take();
+    const auto ticks = requestsSince(*log, logged);
     std::map<std::string, std::vector<std::string>> attached;  // surface → buffers, in order
     for (const auto& [surface, buffer] : matches(ticks, R"(wl_surface@(\d+)\.attach\(wl_buffer@(\d+))"))
         attached[surface].push_back(buffer);
