@@ -8,7 +8,7 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
   qt6-translations-l10n fonts-noto-cjk
   qt6-qpa-plugins
-  pkg-config libxcb1-dev libxcb-present-dev libxcb-randr0-dev
+  pkg-config libxcb1-dev libxcb-present-dev libxcb-randr0-dev libxcb-shape0-dev
   libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland
 )
 # Cross-building and packing the Windows program.

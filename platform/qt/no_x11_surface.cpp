@@ -1,4 +1,5 @@
 #include "platform/x11/x11_surface.h"
+#include "platform/x11/x11_window_shape.h"
 
 // Built without libxcb: Qt always paints the surface.
 namespace varno::platform {
@@ -14,5 +15,10 @@ std::unique_ptr<X11Surface> X11Surface::attach(WId)
 }
 
 void X11Surface::fill(QRgb) noexcept {}
+
+bool cutOutOfWindow(WId, const std::vector<PixelRect>&)
+{
+    return false;
+}
 
 }  // namespace varno::platform

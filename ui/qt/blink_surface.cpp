@@ -1,20 +1,43 @@
 #include "blink_surface.h"
 
+#include "core/corner_cutouts.h"
 #include "platform/qt/qt_colours.h"
 #include "platform/wayland/wayland_surface.h"
 #include "platform/x11/x11_surface.h"
+#include "platform/x11/x11_window_shape.h"
 
 #include <QChildEvent>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
+#include <QTimer>
+
+#include <cmath>
+#include <utility>
 
 namespace varno::ui {
 
 namespace {
 
-// Wider than any style's rounding of a control's corner.
+// Wider than any style's rounding of a control's corner, in its units.
 constexpr int kCornerSize = 4;
+
+// Events after which a control may paint its corners otherwise.
+bool changesCorners(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::WinIdChange:
+    case QEvent::StyleChange:
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+    case QEvent::ScreenChangeInternal:
+        return true;
+    default:
+        return false;
+    }
+}
 
 }  // namespace
 
@@ -69,34 +92,60 @@ void BlinkSurface::showFill()
         update();
         return;
     }
+    // The controls' rounded corners are cut out of their windows: there the
+    // server shows this surface, on the same refresh, with no work here.
     serverFill_->fill(fill_.rgb());
-    if (path_ == platform::FillPath::X11Server) {
-        // Their rounded corners follow the surface: a repaint of those
-        // corners alone, whatever the window's size.
-        for (QObject* child : children()) {
-            if (!child->isWidgetType())
-                continue;
-            auto* control = static_cast<QWidget*>(child);
-            const QRect r = control->rect();
-            QRegion corners;
-            for (const QPoint& at : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
-                corners += QRect(at, QSize(kCornerSize, kCornerSize))
-                               .translated(at.x() == r.left() ? 0 : 1 - kCornerSize,
-                                           at.y() == r.top() ? 0 : 1 - kCornerSize);
-            control->update(corners);
-        }
-    }
 }
 
 bool BlinkSurface::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Paint && serverFill_ && path_ == platform::FillPath::X11Server &&
-        watched->parent() == this) {
+    if (path_ == platform::FillPath::X11Server && watched->parent() == this && watched->isWidgetType()) {
         auto* control = static_cast<QWidget*>(watched);
-        QPainter painter(control);
-        painter.fillRect(control->rect(), fill_);
+        if (event->type() == QEvent::Paint && control != cutting_) {
+            // Nothing is painted beneath a native control: what its corners'
+            // half-opaque edge blends with is its own face, the same at every
+            // flip, never black.
+            QPainter painter(control);
+            painter.fillRect(control->rect(), control->palette().color(control->backgroundRole()));
+        } else if (changesCorners(event->type())) {
+            cutCornersLater(control);
+        }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void BlinkSurface::cutCornersLater(QWidget* control)
+{
+    if (!toCut_.contains(control))
+        toCut_.append(control);
+    // Once for a burst of changes (a move to another screen restyles, refonts
+    // and resizes at once).
+    if (toCut_.size() == 1)
+        QTimer::singleShot(0, this, &BlinkSurface::cutCorners);
+}
+
+void BlinkSurface::cutCorners()
+{
+    const QList<QPointer<QWidget>> controls = std::exchange(toCut_, {});
+    for (const QPointer<QWidget>& control : controls) {
+        if (!control || !control->internalWinId() || control->size().isEmpty())
+            continue;
+        // What the style paints over nothing, in device pixels (the window's
+        // own, which the ui lays out on whole ones).
+        const qreal ratio = control->devicePixelRatioF();
+        const QSize device(qRound(control->width() * ratio), qRound(control->height() * ratio));
+        QImage image(device, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        cutting_ = control;
+        control->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        cutting_ = nullptr;
+        const QImage alpha = image.convertToFormat(QImage::Format_Alpha8);
+        const AlphaImage pixels{{alpha.constBits(), static_cast<std::size_t>(alpha.sizeInBytes())},
+                                alpha.width(), alpha.height(), static_cast<int>(alpha.bytesPerLine())};
+        platform::cutOutOfWindow(control->internalWinId(),
+                                 cornerCutouts(pixels, static_cast<int>(std::ceil(kCornerSize * ratio))));
+    }
 }
 
 void BlinkSurface::attachX11Window()
@@ -128,12 +177,14 @@ bool BlinkSurface::event(QEvent* event)
     } else if (event->type() == QEvent::ChildPolished && path_ == platform::FillPath::X11Server) {
         // The controls get windows of their own, above the filled surface.
         // Qt never paints the surface, so what their rounded corners let
-        // through would be black: each control first fills itself with the
-        // surface's colour.
+        // through would be black: those corners are cut out of their
+        // windows, and the server shows the surface there.
         auto* child = static_cast<QChildEvent*>(event)->child();
         if (child->isWidgetType()) {
-            static_cast<QWidget*>(child)->setAttribute(Qt::WA_NativeWindow);
-            child->installEventFilter(this);
+            auto* control = static_cast<QWidget*>(child);
+            control->setAttribute(Qt::WA_NativeWindow);
+            control->installEventFilter(this);
+            cutCornersLater(control);
         }
     }
     return QWidget::event(event);

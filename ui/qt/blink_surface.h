@@ -3,6 +3,8 @@
 #include "core/colour.h"
 #include "platform/qt/server_fill.h"
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -47,12 +49,18 @@ private:
     void showFill();
     void attachX11Window();
     void fallBackToQtPainting();
+    void cutCornersLater(QWidget* control);
+    void cutCorners();
 
     Colour colour_ = kSystemButtonFace;
     QColor fill_;
     bool pressed_ = false;
     platform::FillPath path_ = platform::FillPath::QtPainting;
     std::unique_ptr<platform::ServerFill> serverFill_;
+    // Controls whose corners are to be cut again, and the one being
+    // rendered for it (painted over nothing).
+    QList<QPointer<QWidget>> toCut_;
+    QWidget* cutting_ = nullptr;
 };
 
 }  // namespace varno::ui

@@ -133,6 +133,12 @@ TEST_P(SurfaceOnX11, TheWholeClientAreaAlternatesAndTheControlsStay)
         EXPECT_EQ(screenPixel(surface, middle()), colour);
         EXPECT_EQ(screenPixel(client, far), colour) << "the far corner blinks too";
         EXPECT_EQ(controls(), shownControls) << "a clear leaves the controls alone";
+        // With the surface, not a frame before or after it.
+        for (int i : {1, 2}) {
+            QWidget* button = w->button(i);
+            for (const QPoint& corner : {QPoint(0, 0), QPoint(button->width() - 1, button->height() - 1)})
+                EXPECT_EQ(screenPixel(button, corner), colour) << "button " << i << "'s rounded corner";
+        }
     }
     w->chooser.answer = 0x00336699u;  // 0x00BBGGRR
     QTest::mouseClick(w->button(1), Qt::LeftButton);
