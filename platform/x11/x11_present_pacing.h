@@ -25,7 +25,7 @@ namespace varno::platform {
 //   server announces the target refresh, then the background pixel is set and
 //   the window cleared as on the timer path; the time is that of the refresh
 //   the program reacted to.
-class X11PresentPacing final : public RefreshPacing {
+class X11PresentPacing : public RefreshPacing {
     Q_OBJECT
 
 public:
