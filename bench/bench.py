@@ -34,10 +34,11 @@ def now_ns():
 
 # ---------------------------------------------------------------- processes
 
-def start_xvfb(size):
+def start_xvfb(size, fps=None):
     r, w = os.pipe()
+    rate = ["-fakescreenfps", str(fps)] if fps else []
     proc = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{size[0]}x{size[1]}x24",
+        ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{size[0]}x{size[1]}x24", *rate,
          "-dpi", "96", "-nolisten", "tcp", "-noreset", "-s", "0"],
         pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(w)

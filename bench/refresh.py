@@ -26,21 +26,6 @@ RATE_S = 7.0   # the rate is measured over 300 refreshes first (6 s at 50 Hz)
 CPU_S = 3.0    # the last of them: CPU of the program and the server
 
 
-def start_xvfb(size, fps):
-    r, w = os.pipe()
-    proc = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{size[0]}x{size[1]}x24", "-fakescreenfps", str(fps),
-         "-dpi", "96", "-nolisten", "tcp", "-noreset", "-s", "0"],
-        pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    with os.fdopen(r) as f:
-        number = f.readline().strip()
-    if not number:
-        proc.kill()
-        raise RuntimeError("Xvfb did not start")
-    return proc, ":" + number
-
-
 def thread_switches(pid):
     """Context switches of each thread, so that a thread ending between two
     readings takes its count with it instead of making the difference negative."""
@@ -72,7 +57,7 @@ def geometry(env, win):
 
 
 def run_case(args, path, size, period_ms, fps):
-    xvfb, display = start_xvfb(size, fps)
+    xvfb, display = bench.start_xvfb(size, fps)
     scratch = Path(tempfile.mkdtemp(prefix="varno-refresh-"))
     env = dict(os.environ, DISPLAY=display, XDG_CONFIG_HOME=str(scratch), XDG_CONFIG_DIRS=str(scratch / "etc"),
                VARNO_TICK_LOG=str(scratch / "ticks.log"), QT_QPA_PLATFORM="xcb")
